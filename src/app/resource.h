@@ -1,0 +1,37 @@
+// Resource and command ids of the program.
+#pragma once
+
+#define IDI_APP 1
+#define IDR_MAINMENU 100
+#define IDR_TRAYMENU 101
+#define IDR_ADDLISTMENU 102
+#define IDR_REMOVELISTMENU 103
+
+// Menu commands.
+#define IDM_REFRESH 1001
+#define IDM_COVER 1002
+#define IDM_STARTWWINDOWS 1003
+#define IDM_HELPTOPICS 1004
+#define IDM_ABOUT 1005
+#define IDM_RIGHTABOUT 1006
+#define IDM_OPEN 1007
+#define IDM_EXIT 1008
+#define IDM_ADDLISTADD 1009
+#define IDM_REMOVELISTREMOVE 1010
+
+// Controls.
+#define IDC_LABEL2 2001
+#define IDC_LSTENUMWINDOWS 2002
+#define IDC_COMMAND1 2003
+#define IDC_COMMAND2 2004
+#define IDC_LABEL1 2005
+#define IDC_LIST1 2006
+#define IDC_COMMAND3 2007
+#define IDC_LABEL3 2008
+#define IDC_TEXT1 2009
+#define IDC_VSCROLL1 2010
+#define IDC_LABEL4 2011
+#define IDC_STATUSBAR1 2012
+#define IDC_LSTENUMCHILDWINDOWS 2013
+#define IDC_TEMPLIST 2014
+#define IDC_ABOUT_OK 2101

@@ -1,0 +1,54 @@
+#include "app/form_position.h"
+
+#include <gtest/gtest.h>
+
+namespace vt {
+namespace {
+
+// A 1024x768 screen at 15 twips per pixel and the main window's fixed size.
+constexpr double kScreenW = 15360, kScreenH = 11520;
+constexpr double kW = 5535, kH = 6615;
+constexpr double kCentredTop = kScreenH / 2 - kH / 2;    // 2452.5
+constexpr double kCentredLeft = kScreenW / 2 - kW / 2;   // 4912.5
+
+TEST(CorrectFormPosition, EachDirectionIsCorrectedOnItsOwn) {
+  struct Row {
+    const char* top;
+    const char* left;
+    double wantTop, wantLeft;
+    bool corrected;
+    const char* why;
+  } rows[] = {
+      {"1500", "3000", 1500, 3000, false, "a position on the screen is kept"},
+      {"-200", "3000", kCentredTop, 3000, true, "a negative top centres vertically only"},
+      {"1500", "-1", 1500, kCentredLeft, true, "a negative left centres horizontally only"},
+      {"1500", "15261", 1500, kCentredLeft, true, "left beyond width - 100 centres, top kept"},
+      {"1500", "15260", 1500, 15260, false, "left exactly at width - 100 is still on screen"},
+      {"11421", "3000", kCentredTop, 3000, true, "top beyond height - 100 centres"},
+      {"11420", "3000", 11420, 3000, false, "top exactly at height - 100 is kept"},
+      {"0", "0", 0, 0, false, "the corner itself is on screen"},
+      {"99999", "-5", kCentredTop, kCentredLeft, true, "both directions at once"},
+      {"2452.5", "4912.5", kCentredTop, kCentredLeft, false, "the centred default as text"},
+      {"abc", "3000", kCentredTop, 3000, true, "text that is no number centres and is rewritten"},
+      {"", "", kCentredTop, kCentredLeft, true, "empty values centre"},
+      {"12px", "3000", kCentredTop, 3000, true, "a number followed by letters is not a number"},
+      {"1e999", "3000", kCentredTop, 3000, true, "an overflowing number is not taken"},
+      {"0x10", "3000", kCentredTop, 3000, true, "hex is not the stored form"},
+      {" 1500 ", "3000", 1500, 3000, false, "blanks around a number are allowed"},
+  };
+  for (const Row& r : rows) {
+    const FormPlacement p = CorrectFormPosition(r.top, r.left, kW, kH, kScreenW, kScreenH);
+    EXPECT_DOUBLE_EQ(p.top, r.wantTop) << r.why;
+    EXPECT_DOUBLE_EQ(p.left, r.wantLeft) << r.why;
+    EXPECT_EQ(p.corrected, r.corrected) << r.why;
+  }
+}
+
+TEST(PositionText, WholeTwipsWithoutFraction) {
+  EXPECT_EQ(PositionText(2452.5), "2453");
+  EXPECT_EQ(PositionText(-200), "-200");
+  EXPECT_EQ(PositionText(0), "0");
+}
+
+}  // namespace
+}  // namespace vt

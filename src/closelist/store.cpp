@@ -1,0 +1,82 @@
+#include "closelist/store.h"
+
+#include <string>
+
+#include "settings/full_registry.h"
+#include "settings/keys.h"
+#include "settings/text_convert.h"
+
+namespace vt {
+
+const std::array<const char*, 11> kDefaultPatterns = {
+    "\xA0 - Microsoft Internet Explorer",  // no-break space, ANSI 0xA0
+    "- - Microsoft Internet Explorer",
+    "-- - Microsoft Internet Explorer",
+    "*XCam2* - Microsoft Internet Explorer",
+    "Ad - Microsoft Internet Explorer",
+    "*Advertisement* - Microsoft Internet Explorer",
+    "\\\\\\ Amazing Wireless Camera //// - Microsoft Internet Explorer",
+    "Alert! Very Important Message - Microsoft Internet Explorer",
+    "Award Confirmation! - Microsoft Internet Explorer",
+    "http://ads.prize-parade.example/*",
+    "Message Alert - Microsoft Internet Explorer",
+};
+
+namespace {
+
+// A damaged "Count" (say "1e9") must not keep the start-up busy reading
+// values that were never written; no list the program saved comes near this.
+constexpr double kMaxLoadedEntries = 100000;
+
+std::string ValueName(long long i) {
+  return "List" + std::to_string(i);
+}
+
+}  // namespace
+
+void WriteDefaultList() {
+  const std::string key = ListKey();
+  if (RegistryRead(HKEY_CURRENT_USER, key, "Count", "0") != "0") return;
+  // Registry failures are silent: the start goes on with whatever loads.
+  (void)RegistryWrite(HKEY_CURRENT_USER, key, "Count",
+                      WholeNumberText(static_cast<double>(kDefaultPatterns.size())));
+  for (size_t i = 0; i < kDefaultPatterns.size(); ++i) {
+    (void)RegistryWrite(HKEY_CURRENT_USER, key, ValueName(static_cast<long long>(i) + 1),
+                        kDefaultPatterns[i]);
+  }
+}
+
+void LoadList(HWND list1) {
+  const std::string key = ListKey();
+  // "2.5" loads List1 and List2: the loop runs while i <= Count.
+  double count = LeadingNumber(RegistryRead(HKEY_CURRENT_USER, key, "Count", ""));
+  if (count > kMaxLoadedEntries) count = kMaxLoadedEntries;
+  for (long long i = 1; static_cast<double>(i) <= count; ++i) {
+    const std::string text = RegistryRead(HKEY_CURRENT_USER, key, ValueName(i), "");
+    SendMessageA(list1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+}
+
+// Values "List"+k above the new count are left in place: loading stops at
+// "Count", so they are never read, and the next longer save overwrites them.
+// Nor is the old request to delete a value "List" under the product key made:
+// the program never writes such a value, so it could only ever fail.
+void SaveList(HWND list1) {
+  const std::string key = ListKey();
+  const LRESULT count = SendMessageA(list1, LB_GETCOUNT, 0, 0);
+  if (count < 0) return;  // not a list box: keep the stored list
+  (void)RegistryWrite(HKEY_CURRENT_USER, key, "Count", WholeNumberText(static_cast<double>(count)));
+  std::string text;
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageA(list1, LB_GETTEXTLEN, i, 0);
+    text.assign(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    if (length > 0) {
+      // LB_GETTEXT writes the NUL too; std::string keeps room for it.
+      const LRESULT got = SendMessageA(list1, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+      text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    }
+    (void)RegistryWrite(HKEY_CURRENT_USER, key, ValueName(static_cast<long long>(i) + 1), text);
+  }
+}
+
+}  // namespace vt

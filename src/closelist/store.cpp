@@ -5,6 +5,7 @@
 #include "settings/full_registry.h"
 #include "settings/keys.h"
 #include "settings/text_convert.h"
+#include "windows/list_box_items.h"
 
 namespace vt {
 
@@ -63,19 +64,11 @@ void LoadList(HWND list1) {
 // the program never writes such a value, so it could only ever fail.
 void SaveList(HWND list1) {
   const std::string key = ListKey();
-  const LRESULT count = SendMessageA(list1, LB_GETCOUNT, 0, 0);
-  if (count < 0) return;  // not a list box: keep the stored list
-  (void)RegistryWrite(HKEY_CURRENT_USER, key, "Count", WholeNumberText(static_cast<double>(count)));
-  std::string text;
-  for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = SendMessageA(list1, LB_GETTEXTLEN, i, 0);
-    text.assign(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-    if (length > 0) {
-      // LB_GETTEXT writes the NUL too; std::string keeps room for it.
-      const LRESULT got = SendMessageA(list1, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-      text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    }
-    (void)RegistryWrite(HKEY_CURRENT_USER, key, ValueName(static_cast<long long>(i) + 1), text);
+  const int count = ListCount(list1);
+  if (count < 0) return;  // LB_ERR: keep the stored list
+  (void)RegistryWrite(HKEY_CURRENT_USER, key, "Count", WholeNumberText(count));
+  for (int i = 0; i < count; ++i) {
+    (void)RegistryWrite(HKEY_CURRENT_USER, key, ValueName(i + 1), ListText(list1, i));
   }
 }
 

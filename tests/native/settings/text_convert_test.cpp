@@ -87,13 +87,6 @@ TEST(TextToBoolean, Table) {
   }
 }
 
-TEST(IsExactlyTrue, OnlyTheExactWord) {
-  EXPECT_TRUE(vt::IsExactlyTrue("True"));
-  EXPECT_FALSE(vt::IsExactlyTrue("true")) << "letter case counts for StartWithWindows";
-  EXPECT_FALSE(vt::IsExactlyTrue("1"));
-  EXPECT_FALSE(vt::IsExactlyTrue("True "));
-}
-
 struct WholeRow {
   double value;
   const char* want;

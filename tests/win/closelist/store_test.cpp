@@ -118,11 +118,6 @@ TEST_F(Store, LoadKeepsGapsAndDuplicates) {
       << "duplicates up to letter case are both kept";
 }
 
-TEST_F(Store, NoListKeyLoadsNothing) {
-  vt::LoadList(list1_);
-  EXPECT_TRUE(Items(list1_).empty());
-}
-
 TEST_F(Store, SaveFollowsDisplayOrderAndShrinks) {
   vt::WriteDefaultList();
   // Added out of order; the sorted list box shows them sorted.

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "settings/full_registry.h"
@@ -25,20 +24,6 @@ TEST(Keys, PathsComeFromTheVersionResource) {
   EXPECT_EQ(vt::ProductKey(), "Software\\Larkspur Lane Software\\Vel-Tarrow");
   EXPECT_EQ(vt::SettingsKey(), "Software\\Larkspur Lane Software\\Vel-Tarrow\\Settings");
   EXPECT_EQ(vt::ListKey(), "Software\\Larkspur Lane Software\\Vel-Tarrow\\List");
-}
-
-TEST(Keys, VersionStringOfAFileWithoutOneIsEmpty) {
-  char dir[MAX_PATH] = {};
-  char file[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, dir);
-  ASSERT_NE(GetTempFileNameA(dir, "vt", 0, file), 0u);
-  FILE* f = std::fopen(file, "wb");
-  ASSERT_NE(f, nullptr);
-  std::fputs("not a program", f);
-  std::fclose(f);
-  EXPECT_EQ(vt::VersionString(file, "CompanyName"), "");
-  EXPECT_EQ(vt::VersionString(std::string(file) + ".missing", "CompanyName"), "");
-  DeleteFileA(file);
 }
 
 class Settings : public ::testing::Test {

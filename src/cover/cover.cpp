@@ -96,13 +96,17 @@ void frmCover::Move(int left, int top, int width, int height) {
       SetWindowPos(hwnd(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE));
 }
 
-void frmCover::Show() { ShowWindow(hwnd(), SW_SHOW); }
+void frmCover::Show() {
+  ShowWindow(hwnd(), SW_SHOW);
+}
 
 void frmCover::Hide() {
   if (hwnd_) ShowWindow(hwnd_, SW_HIDE);  // hiding never creates the window
 }
 
-bool frmCover::IsVisible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+bool frmCover::IsVisible() const {
+  return hwnd_ && IsWindowVisible(hwnd_);
+}
 
 SIZE frmCover::CurrentSize() const {
   RECT r{};

@@ -14,9 +14,9 @@ inline constexpr char kCoverClassName[] = "VelTarrowCover";
 
 // MakeTransparent results.
 inline constexpr int kTransparentDone = 0;
-inline constexpr int kTransparentBadAlpha = 1;      // alpha outside 0..255
-inline constexpr int kTransparentFailed = 2;        // the system has no layering call
-inline constexpr int kTransparentUnsupported = 3;   // not Windows 2000 or XP
+inline constexpr int kTransparentBadAlpha = 1;     // alpha outside 0..255
+inline constexpr int kTransparentFailed = 2;       // the system has no layering call
+inline constexpr int kTransparentUnsupported = 3;  // not Windows 2000 or XP
 
 // Makes the window layered at the given opacity where the system is Windows
 // 2000 or XP; returns one of the codes above.
@@ -31,8 +31,10 @@ class frmCover {
   frmCover(const frmCover&) = delete;
   frmCover& operator=(const frmCover&) = delete;
 
-  HWND hwnd();  // creates the window on first use
-  void Move(int left, int top, int width, int height);  // screen pixels
+  // Creates the window on first use.
+  HWND hwnd();
+  // Screen pixels; a change of size reshapes the cover.
+  void Move(int left, int top, int width, int height);
   void Show();
   void Hide();
   bool IsVisible() const;

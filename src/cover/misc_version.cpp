@@ -34,10 +34,14 @@ std::string Name9x(unsigned long minor, unsigned long build) {
 
 std::string NameNt(unsigned long major, unsigned long minor) {
   switch (major) {
-    case 3: return "Windows NT 3.51";
-    case 4: return "Windows NT 4.0";
-    case 5: return minor == 0 ? "Windows 2000" : "Windows XP";
-    default: return "";  // later systems have no name here: the cover falls back to a region
+    case 3:
+      return "Windows NT 3.51";
+    case 4:
+      return "Windows NT 4.0";
+    case 5:
+      return minor == 0 ? "Windows 2000" : "Windows XP";
+    default:
+      return "";  // later systems have no name here: the cover falls back to a region
   }
 }
 
@@ -52,10 +56,14 @@ std::string NameCe(unsigned long major, unsigned long minor) {
 std::string WindowsVersionName(unsigned long platformId, unsigned long major, unsigned long minor,
                                unsigned long build) {
   switch (platformId) {
-    case kPlatform9x: return Name9x(minor, build);
-    case kPlatformNt: return NameNt(major, minor);
-    case kPlatformCe: return NameCe(major, minor);
-    default: return "Unable To get Windows Version";
+    case kPlatform9x:
+      return Name9x(minor, build);
+    case kPlatformNt:
+      return NameNt(major, minor);
+    case kPlatformCe:
+      return NameCe(major, minor);
+    default:
+      return "Unable To get Windows Version";
   }
 }
 

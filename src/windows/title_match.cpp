@@ -1,6 +1,7 @@
 #include "windows/title_match.h"
 
 #include <cstddef>
+#include <cstring>
 
 namespace vt {
 namespace {
@@ -8,6 +9,16 @@ namespace {
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 unsigned char Code(char c) { return static_cast<unsigned char>(c); }
+
+// A character that stands for itself where it is (outside a group).
+bool IsPlain(char e) { return e != '*' && e != '?' && e != '#' && e != '['; }
+
+// Does '?', '#' or a plain character accept c?
+bool SingleAccepts(char e, unsigned char c) {
+  if (e == '?') return true;
+  if (e == '#') return c >= '0' && c <= '9';
+  return Code(e) == c;
+}
 
 // Walks the group that starts after '[' at `pos` (past any leading '!').
 // Calls on_item(lo, hi) for each single character (lo == hi) or range.
@@ -70,18 +81,34 @@ bool IsMalformedPattern(std::string_view p) {
 }
 
 bool TitleMatches(std::string_view title, std::string_view p) {
+  // Most titles differ from a pattern in its first or last characters, and
+  // most close-list patterns are plain text with at most a star or two:
+  // settle those cheaply before the general walk.
+  if (!p.empty() && IsPlain(p[0]) && (title.empty() || title[0] != p[0])) return false;
+
+  // Elements after the last '*', '[' or ']' are outside any group and take
+  // exactly one character each, so they pair off with the end of the title.
+  std::size_t n = title.size(), m = p.size();
+  while (m > 0 && p[m - 1] != '*' && p[m - 1] != '[' && p[m - 1] != ']') {
+    if (n == 0 || !SingleAccepts(p[m - 1], Code(title[n - 1]))) return false;
+    --m;
+    --n;
+  }
+  if (m == 0) return n == 0;
+  p = p.substr(0, m);
+  title = title.substr(0, n);
   if (p.find('[') != std::string_view::npos && IsMalformedPattern(p)) return false;
 
   // Every element but '*' consumes exactly one character (or none, for "[]"),
   // so backtracking to the last star alone is enough: O(n * m), no recursion.
   std::size_t ti = 0, pi = 0;
   std::size_t star_p = kNone, star_t = 0;
-  const std::size_t n = title.size(), m = p.size();
   for (;;) {
     while (pi + 1 < m && p[pi] == '[' && p[pi + 1] == ']') pi += 2;
     if (pi < m && p[pi] == '*') {
       star_p = ++pi;
       star_t = ti;
+      if (pi == m) return true;  // a final star takes the rest
       continue;
     }
     if (ti == n) return pi == m;
@@ -94,6 +121,12 @@ bool TitleMatches(std::string_view title, std::string_view p) {
     if (star_p == kNone) return false;
     pi = star_p;
     ti = ++star_t;
+    // A plain character after the star: jump to its next occurrence.
+    if (IsPlain(p[pi])) {
+      const void* hit = std::memchr(title.data() + ti, p[pi], n - ti);
+      if (hit == nullptr) return false;
+      ti = star_t = static_cast<std::size_t>(static_cast<const char*>(hit) - title.data());
+    }
   }
 }
 

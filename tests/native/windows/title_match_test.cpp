@@ -85,6 +85,8 @@ TEST(TitleMatches, DigitWildcard) {
       {"PageX", "Page#", false, "letters are not digits"},
       {"Page/", "Page#", false, "'/' is the code just below '0'"},
       {"Page:", "Page#", false, "':' is the code just above '9'"},
+      {"Page:2", "Page#*", false, "':' is no digit before a star either"},
+      {"Page/2", "Page#*", false, "'/' is no digit before a star either"},
       {"#", "#", false, "'#' in a pattern is never a literal"},
       {"#", "[#]", true, "inside a group '#' is literal"},
   });
@@ -191,7 +193,7 @@ TEST(TitleMatches, AgreesWithReference) {
   constexpr int kRounds = 100000;
   std::mt19937 rng(kSeed);
   const std::string pattern_chars = "*?#[]!-ab0z9\xA0";
-  const std::string title_chars = "ab0z9-!]*\xA0";
+  const std::string title_chars = "ab0z9:/-!]*\xA0";
   auto pick = [&](const std::string& from) { return from[rng() % from.size()]; };
 
   int matched = 0, malformed = 0, failures = 0;

@@ -6,11 +6,18 @@
 // None of their titles matches a pattern, so no scan closes anything.
 //
 //   scan_bench [--quick]     --quick: 100 and 300 windows only
+//
+// Columns: extra windows opened, close-list patterns, top-level windows on
+// the desktop, entries listed; then milliseconds: the bare pass (EnumWindows
+// + GetWindowTextA), the first scan that fills the list, RefreshMain and
+// FindAndClose of a later scan, the whole later scan; its ratio to the bare
+// pass, and the number of rounds the medians come from.
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -85,18 +92,9 @@ double NowMs() {
   return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
 }
 
-// Runs `f` at least 3 times and for at least `budgetMs`; mean ms per run.
-template <typename F>
-double MeanMs(F&& f, double budgetMs = 1500) {
-  int runs = 0;
-  const double start = NowMs();
-  double now = start;
-  while (runs < 3 || now - start < budgetMs) {
-    f();
-    ++runs;
-    now = NowMs();
-  }
-  return (now - start) / runs;
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
 }
 
 BOOL CALLBACK ReadTitleProc(HWND hwnd, LPARAM total) {
@@ -194,8 +192,8 @@ int main(int argc, char** argv) {
   }
   const std::vector<std::vector<std::string>> patternSets = {kDefaultPatterns, HundredPatterns()};
 
-  std::printf("%7s %8s %8s %7s | %9s %9s %9s %9s %9s | %7s\n", "extra", "patterns", "top-lvl",
-              "listed", "bare ms", "fill ms", "refresh", "close", "scan ms", "ratio");
+  std::printf("%7s %8s %8s %7s | %9s %9s %9s %9s %9s | %7s %6s\n", "extra", "patterns", "top-lvl",
+              "listed", "bare ms", "fill ms", "refresh", "close", "scan ms", "ratio", "rounds");
   std::vector<int> sizes = {100, 300, 1000};
   if (quick) sizes.pop_back();
   for (int extra : sizes) {
@@ -227,7 +225,7 @@ int main(int argc, char** argv) {
       EnumWindows([](HWND, LPARAM n) -> BOOL { ++*reinterpret_cast<int*>(n); return TRUE; },
                   reinterpret_cast<LPARAM>(&topLevel));
       int chars = 0;
-      const double bare = MeanMs([&] { EnumWindows(ReadTitleProc, reinterpret_cast<LPARAM>(&chars)); });
+      auto bare = [&] { EnumWindows(ReadTitleProc, reinterpret_cast<LPARAM>(&chars)); };
 
       // The first scan fills the running list; later ones find it up to date.
       double t0 = NowMs();
@@ -235,19 +233,32 @@ int main(int argc, char** argv) {
       vt::FindAndClose(lists.close, lists.running, closed, status);
       const double fill = NowMs() - t0;
 
-      const double refresh = MeanMs([&] { vt::RefreshMain(lists.running, lists.temp); });
-      const double close = MeanMs([&] { vt::FindAndClose(lists.close, lists.running, closed, status); });
-      const double scan = MeanMs([&] {
+      // Rounds alternate the baseline and the scan, so load from elsewhere on
+      // the machine hits both alike; medians drop the odd slow round.
+      std::vector<double> bareMs, refreshMs, closeMs, scanMs;
+      const double start = NowMs();
+      while (bareMs.size() < 5 || (NowMs() - start < 3000 && bareMs.size() < 51)) {
+        t0 = NowMs();
+        bare();
+        const double t1 = NowMs();
         vt::RefreshMain(lists.running, lists.temp);
+        const double t2 = NowMs();
         vt::FindAndClose(lists.close, lists.running, closed, status);
-      });
+        const double t3 = NowMs();
+        bareMs.push_back(t1 - t0);
+        refreshMs.push_back(t2 - t1);
+        closeMs.push_back(t3 - t2);
+        scanMs.push_back(t3 - t1);
+      }
       const int listed = static_cast<int>(SendMessageA(lists.running, LB_GETCOUNT, 0, 0));
       if (closed != 0) {
         std::fprintf(stderr, "scan_bench: a scan closed %g windows\n", closed);
         return 1;
       }
-      std::printf("%7d %8zu %8d %7d | %9.2f %9.2f %9.2f %9.2f %9.2f | %6.1fx\n", extra, set.size(),
-                  topLevel, listed, bare, fill, refresh, close, scan, scan / bare);
+      const double scan = Median(scanMs), base = Median(bareMs);
+      std::printf("%7d %8zu %8d %7d | %9.2f %9.2f %9.2f %9.2f %9.2f | %6.1fx %6zu\n", extra,
+                  set.size(), topLevel, listed, base, fill, Median(refreshMs), Median(closeMs), scan,
+                  scan / base, scanMs.size());
       std::fflush(stdout);
     }
   }

@@ -29,6 +29,12 @@ TEST(TrimAtNull, CutsAtTheFirstNul) {
   for (const auto& c : cases) EXPECT_EQ(TrimAtNull(c.in), c.out) << c.reason;
 }
 
+TEST(IsExcludedTitle, EmptyTitle) {
+  // The list box's own search never finds an empty item, so an empty title
+  // that got into the scratch list would be added and dropped on every scan.
+  EXPECT_TRUE(IsExcludedTitle(""));
+}
+
 struct ListingCase {
   std::string title;
   bool listed;

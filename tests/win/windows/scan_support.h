@@ -164,22 +164,8 @@ class LocalWindows {
   std::vector<HWND> made_;
 };
 
-// Quotes one argument the way the C runtime splits a command line.
-inline std::string QuoteArg(const std::string& arg) {
-  std::string out = "\"";
-  size_t slashes = 0;
-  for (char c : arg) {
-    if (c == '\\') {
-      ++slashes;
-      continue;
-    }
-    out.append(c == '"' ? slashes * 2 + 1 : slashes, '\\');
-    slashes = 0;
-    out.push_back(c);
-  }
-  out.append(slashes * 2, '\\');
-  return out + "\"";
-}
+// Our arguments hold no quotes and end in no backslash.
+inline std::string QuoteArg(const std::string& arg) { return "\"" + arg + "\""; }
 
 // A vt_popups process with the given arguments; it is ended, if still
 // running, when this object goes.

@@ -41,6 +41,8 @@ if [ ! -f "$WINEPREFIX/.vt-ready" ]; then
 fi
 
 # One persistent server for the whole run; its services start here, not in a test.
+# A server left from an earlier run (persistent, so -w alone would wait forever).
+wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
 setsid wineserver -p </dev/null >/dev/null 2>&1 || true
 setsid wine cmd /c exit </dev/null >/dev/null 2>&1 || true

@@ -14,9 +14,9 @@ constexpr char kOwnerClass[] = "VelTarrowOwner";
 constexpr char kMainClass[] = "VelTarrowMain";
 constexpr char kCaption[] = "Vel-Tarrow";
 
-// Client area of the design, in twips.
-constexpr double kClientWidth = 5415;
-constexpr double kClientHeight = 5805;
+// Outer size of the design, in twips; start-up sets it again after placing.
+constexpr double kFormWidth = 5535;
+constexpr double kFormHeight = 6615;
 
 constexpr UINT_PTR kListSubclassId = 1;
 
@@ -66,10 +66,9 @@ bool frmMain::Create(HINSTANCE instance) {
 
   menuBar_ = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  RECT r{0, 0, TwipsToPixels(kClientWidth, tppX_), TwipsToPixels(kClientHeight, tppY_)};
-  AdjustWindowRectEx(&r, style, TRUE, 0);
   hwnd_ = CreateWindowExA(0, kMainClass, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                          r.right - r.left, r.bottom - r.top, owner_, menuBar_, instance, this);
+                          TwipsToPixels(kFormWidth, tppX_), TwipsToPixels(kFormHeight, tppY_),
+                          owner_, menuBar_, instance, this);
   if (!hwnd_) return false;
 
   auto popupOf = [&](int id) { return GetSubMenu(LoadMenuA(instance, MAKEINTRESOURCEA(id)), 0); };

@@ -1,10 +1,13 @@
 // frmMain: start-up, the scan cycle, commands, tray, position and shutdown.
-#include <cmath>
+#include "app/frm_main.h"
+
 #include <commctrl.h>
+
+#include <cmath>
 
 #include "about/frm_about.h"
 #include "app/form_position.h"
-#include "app/frm_main.h"
+#include "app/twips.h"
 #include "app/resource.h"
 #include "app/run_command.h"
 #include "closelist/editing.h"

@@ -25,6 +25,14 @@ inline constexpr int kIdmCover = 1002;
 inline constexpr int kIdmStartwWindows = 1003;
 inline constexpr int kIdmExit = 1008;
 
+// Built by appending: "\"" + s + "\"" trips a false -Wrestrict in GCC 12.
+inline std::string Quoted(const std::string& s) {
+  std::string q(1, '"');
+  q += s;
+  q += '"';
+  return q;
+}
+
 inline std::string Env(const char* name) {
   const char* v = std::getenv(name);
   return v ? v : "";
@@ -168,11 +176,28 @@ class Process {
 // The running program and its windows.
 class App {
  public:
-  static std::string ExePath() { return Env("VT_EXE_VEL_TARROW"); }
+  App() = default;
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+  // Ends through the Exit command, so the tray icon goes too; a kill would
+  // leave it behind for the next test to count.
+  ~App() {
+    if (process_.Running() && Main()) {
+      Command(kIdmExit);
+      process_.WaitExit(5000);
+    }
+  }
+
+  // As the program sees its own path: backslashes.
+  static std::string ExePath() {
+    std::string path = Env("VT_EXE_VEL_TARROW");
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    return path;
+  }
 
   // Starts the program and waits until start-up has written the status bar.
   bool Start() {
-    if (!process_.Start("\"" + ExePath() + "\"")) return false;
+    if (!process_.Start(Quoted(ExePath()))) return false;
     return WaitFor([&] { return StatusText().rfind("Total POP-UP", 0) == 0; },
                    std::chrono::seconds(20));
   }

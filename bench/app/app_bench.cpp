@@ -1,0 +1,164 @@
+// Start-up time and idle cost of the running program, each against a
+// baseline measured in the same run.
+//
+//   app_bench <Vel-Tarrow.exe> <vt_popups.exe> [seconds]
+//
+// Start-up: process start to the tray icon, against process start to the
+// first window of a bare helper process. Idle: CPU seconds per minute of wall
+// time at a Refresh Time of 1 s with about 300 extra top-level windows,
+// against a bare process that only enumerates windows and reads their titles
+// once a second.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr char kSettingsKey[] = "Software\\Larkspur Lane Software\\Vel-Tarrow\\Settings";
+
+int CountTrayIcons() {
+  int count = 0;
+  HWND tray = nullptr;
+  while ((tray = FindWindowExA(nullptr, tray, "__winex11_standalone_tray", nullptr))) {
+    HWND icon = nullptr;
+    while ((icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr))) ++count;
+  }
+  return count;
+}
+
+bool Start(const std::string& cmd, PROCESS_INFORMATION& pi) {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  std::string line = cmd;
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    return false;
+  }
+  CloseHandle(pi.hThread);
+  return true;
+}
+
+void Stop(PROCESS_INFORMATION& pi) {
+  TerminateProcess(pi.hProcess, 0);
+  WaitForSingleObject(pi.hProcess, 5000);
+  CloseHandle(pi.hProcess);
+}
+
+double CpuSeconds(HANDLE process) {
+  FILETIME c, e, k, u;
+  GetProcessTimes(process, &c, &e, &k, &u);
+  auto secs = [](FILETIME f) {
+    return ((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e7;
+  };
+  return secs(k) + secs(u);
+}
+
+template <typename Pred>
+double MillisUntil(Pred pred, Clock::time_point t0) {
+  while (!pred()) {
+    if (Clock::now() - t0 > std::chrono::seconds(30)) return -1;
+    Sleep(2);
+  }
+  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+void SetTime(const char* seconds) {
+  HKEY k = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
+                  nullptr);
+  RegSetValueExA(k, "Time", 0, REG_SZ, reinterpret_cast<const BYTE*>(seconds),
+                 static_cast<DWORD>(strlen(seconds) + 1));
+  RegDeleteValueA(k, "StartWithWindows");
+  RegCloseKey(k);
+}
+
+// The baseline for the idle figure: enumerate and read titles once a second.
+int BaselineEnumerator() {
+  for (;;) {
+    EnumWindows(
+        [](HWND h, LPARAM) -> BOOL {
+          char title[260];
+          GetWindowTextA(h, title, sizeof title);
+          return TRUE;
+        },
+        0);
+    Sleep(1000);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--baseline-enum") return BaselineEnumerator();
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: app_bench <Vel-Tarrow.exe> <vt_popups.exe> [seconds]\n");
+    return 2;
+  }
+  const std::string app = std::string("\"") + argv[1] + "\"";
+  const std::string popups = std::string("\"") + argv[2] + "\"";
+  const int idleSeconds = argc > 3 ? std::atoi(argv[3]) : 30;
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+
+  // Start-up, five rounds each; medians.
+  std::vector<double> appMs, bareMs;
+  for (int round = 0; round < 5; ++round) {
+    SetTime("2");
+    const int before = CountTrayIcons();
+    PROCESS_INFORMATION pi{};
+    auto t0 = Clock::now();
+    if (!Start(app, pi)) return 1;
+    appMs.push_back(MillisUntil([&] { return CountTrayIcons() > before; }, t0));
+    Stop(pi);
+
+    const std::string title = "bench-bare-" + std::to_string(round);
+    t0 = Clock::now();
+    if (!Start(popups + " --quiet --exit-after 30 " + title, pi)) return 1;
+    bareMs.push_back(MillisUntil([&] { return FindWindowA(nullptr, title.c_str()) != nullptr; }, t0));
+    Stop(pi);
+  }
+  std::sort(appMs.begin(), appMs.end());
+  std::sort(bareMs.begin(), bareMs.end());
+  std::printf("start-up to tray icon: %.0f ms (median of 5); bare process to first window: %.0f ms;"
+              " ratio %.2f\n",
+              appMs[2], bareMs[2], appMs[2] / bareMs[2]);
+
+  // Idle cost with ~300 extra windows.
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string titles = std::string(temp) + "vt_bench_titles.txt";
+  if (FILE* f = std::fopen(titles.c_str(), "wb")) {
+    for (int i = 0; i < 300; ++i) std::fprintf(f, "Document %d - Some Editor\n", i);
+    std::fclose(f);
+  }
+  PROCESS_INFORMATION windows{};
+  if (!Start(popups + " --quiet --exit-after 600 --titles-from \"" + titles + "\"", windows)) {
+    return 1;
+  }
+  Sleep(3000);
+
+  auto measure = [&](const std::string& cmd) {
+    PROCESS_INFORMATION pi{};
+    if (!Start(cmd, pi)) return -1.0;
+    Sleep(3000);  // past start-up
+    const double c0 = CpuSeconds(pi.hProcess);
+    Sleep(static_cast<DWORD>(idleSeconds * 1000));
+    const double used = CpuSeconds(pi.hProcess) - c0;
+    Stop(pi);
+    return used * 60.0 / idleSeconds;
+  };
+  SetTime("1");
+  const double appCpu = measure(app);
+  const double bareCpu = measure(std::string("\"") + self + "\" --baseline-enum");
+  Stop(windows);
+  std::printf("idle at 1 s with 300 windows: %.3f CPU s per minute; bare enumerator: %.3f CPU s"
+              " per minute; ratio %.2f\n",
+              appCpu, bareCpu, bareCpu > 0 ? appCpu / bareCpu : 0.0);
+  return 0;
+}

@@ -165,16 +165,6 @@ void frmMain::SetListTip(HWND list, const std::string& text) {
   SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
-std::string frmMain::ListText(HWND list, int index) {
-  const LRESULT len = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (len == LB_ERR) return {};
-  std::string s(static_cast<std::size_t>(len) + 1, '\0');
-  const LRESULT got =
-      SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data()));
-  s.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
-  return s;
-}
-
 std::string frmMain::WindowText(HWND hwnd) {
   std::string s(static_cast<std::size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
   s.resize(static_cast<std::size_t>(GetWindowTextA(hwnd, s.data(), static_cast<int>(s.size()))));

@@ -102,7 +102,6 @@ class frmMain {
 
   void ShowPopupMenu(HMENU menu, int defaultItem);
   void SetListTip(HWND list, const std::string& text);
-  static std::string ListText(HWND list, int index);
   static std::string WindowText(HWND hwnd);
   static std::string ProgramFolder();
   static std::string ProgramPath();

@@ -16,7 +16,9 @@
 #include "settings/keys.h"
 #include "settings/text_convert.h"
 #include "windows/find_and_close.h"
+#include "windows/list_box_items.h"
 #include "windows/running_windows.h"
+#include "windows/title_rules.h"
 
 namespace vt {
 namespace {
@@ -47,7 +49,7 @@ void frmMain::Form_Load() {
   SetWindowTwips(nullptr, nullptr, &kFormWidth, &kFormHeight);
   ClosedCount = LeadingNumber(ReadSetting(settings::kClosed));
   SendMessageA(StatusBar1_, SB_SETTEXTA, 0,
-               reinterpret_cast<LPARAM>((kClosedAtStart + WholeNumberText(ClosedCount)).c_str()));
+               reinterpret_cast<LPARAM>((kClosedAtStart + ClosedCountText(ClosedCount)).c_str()));
   ShowWindow(hwnd_, SW_HIDE);
 }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "test_support.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -13,6 +15,8 @@
 #include <vector>
 
 namespace vt::e2e {
+
+using namespace vt::test;
 
 inline constexpr char kProductKey[] = "Software\\Larkspur Lane Software\\Vel-Tarrow";
 inline constexpr char kSettingsKey[] = "Software\\Larkspur Lane Software\\Vel-Tarrow\\Settings";
@@ -24,65 +28,6 @@ inline constexpr char kMainClass[] = "VelTarrowMain";
 inline constexpr int kIdmCover = 1002;
 inline constexpr int kIdmStartwWindows = 1003;
 inline constexpr int kIdmExit = 1008;
-
-// Built by appending: "\"" + s + "\"" trips a false -Wrestrict in GCC 12.
-inline std::string Quoted(const std::string& s) {
-  std::string q(1, '"');
-  q += s;
-  q += '"';
-  return q;
-}
-
-inline std::string Env(const char* name) {
-  const char* v = std::getenv(name);
-  return v ? v : "";
-}
-
-// Polls until pred holds or the time runs out; returns the last result.
-inline bool WaitFor(const std::function<bool()>& pred, std::chrono::milliseconds timeout) {
-  const auto end = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    if (pred()) return true;
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-}
-
-inline std::optional<std::string> ReadValue(const char* key, const char* name) {
-  HKEY k = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return std::nullopt;
-  DWORD type = 0, size = 0;
-  std::optional<std::string> result;
-  if (RegQueryValueExA(k, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-    std::string data(size, '\0');
-    if (RegQueryValueExA(k, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) ==
-        ERROR_SUCCESS) {
-      data.resize(size);
-      if (!data.empty() && data.back() == '\0') data.pop_back();
-      result = data;
-    }
-  }
-  RegCloseKey(k);
-  return result;
-}
-
-inline void WriteValue(const char* key, const char* name, const std::string& text) {
-  HKEY k = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) !=
-      ERROR_SUCCESS) {
-    return;
-  }
-  RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(k);
-}
-
-inline void DeleteValue(const char* key, const char* name) {
-  HKEY k = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
-  RegDeleteValueA(k, name);
-  RegCloseKey(k);
-}
 
 // Every value under the product key and the Run entry, as "key|name=data" lines.
 inline std::vector<std::string> SnapshotSettings() {
@@ -131,47 +76,6 @@ inline int CountTrayIcons() {
   }
   return count;
 }
-
-class Process {
- public:
-  Process() = default;
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
-  ~Process() { Kill(); }
-
-  bool Start(const std::string& commandLine) {
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    std::string cmd = commandLine;
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi_)) {
-      return false;
-    }
-    CloseHandle(pi_.hThread);
-    pi_.hThread = nullptr;
-    return true;
-  }
-  bool Running() const { return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
-  bool WaitExit(DWORD ms) { return !pi_.hProcess || WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0; }
-  DWORD ExitCode() const {
-    DWORD code = 0;
-    GetExitCodeProcess(pi_.hProcess, &code);
-    return code;
-  }
-  DWORD Id() const { return pi_.dwProcessId; }
-  void Kill() {
-    if (!pi_.hProcess) return;
-    if (Running()) {
-      TerminateProcess(pi_.hProcess, 9);
-      WaitForSingleObject(pi_.hProcess, 5000);
-    }
-    CloseHandle(pi_.hProcess);
-    pi_.hProcess = nullptr;
-  }
-
- private:
-  PROCESS_INFORMATION pi_{};
-};
 
 // The running program and its windows.
 class App {

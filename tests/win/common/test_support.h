@@ -1,0 +1,222 @@
+// Shared by the Wine-side tests: waiting, child processes, pop-ups of the
+// vt_popups helper, raw registry access and list-box contents.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vt::test {
+
+inline std::string Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? v : "";
+}
+
+// Built by appending: "\"" + s + "\"" trips a false -Wrestrict in GCC 12.
+inline std::string Quoted(const std::string& s) {
+  std::string q(1, '"');
+  q += s;
+  q += '"';
+  return q;
+}
+
+inline void PumpMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+// Polls (pumping this thread's messages) until pred holds or time runs out.
+inline bool WaitFor(const std::function<bool()>& pred,
+                    std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    PumpMessages();
+    if (pred()) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+inline std::string TempPath(const std::string& name) {
+  char dir[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, dir);
+  return dir + name;
+}
+
+class Process {
+ public:
+  Process() = default;
+  explicit Process(const std::string& commandLine) { Start(commandLine); }
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  ~Process() { Kill(); }
+
+  bool Start(const std::string& commandLine) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string cmd = commandLine;
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi_)) {
+      return false;
+    }
+    CloseHandle(pi_.hThread);
+    pi_.hThread = nullptr;
+    return true;
+  }
+  bool Running() const {
+    return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
+  }
+  bool WaitExit(DWORD ms) {
+    return !pi_.hProcess || WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0;
+  }
+  DWORD Id() const { return pi_.dwProcessId; }
+  void Kill() {
+    if (!pi_.hProcess) return;
+    if (Running()) {
+      TerminateProcess(pi_.hProcess, 9);
+      WaitForSingleObject(pi_.hProcess, 5000);
+    }
+    CloseHandle(pi_.hProcess);
+    pi_.hProcess = nullptr;
+  }
+
+ private:
+  PROCESS_INFORMATION pi_{};
+};
+
+// Top-level windows of another process (vt_popups); the constructor returns
+// once they all exist. Every WM_CLOSE they receive is logged.
+class Popups {
+ public:
+  // args: titles and modifiers as vt_popups takes them, already quoted.
+  explicit Popups(const std::string& args) {
+    static int n = 0;
+    const std::string id = std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++n);
+    log_ = TempPath("vt_popups_" + id + ".log");
+    DeleteFileA(log_.c_str());
+    const std::string event = "vt_popups_ready_" + id;
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, event.c_str());
+    process_.Start(Quoted(Env("VT_EXE_VT_POPUPS")) + " --quiet --exit-after 120 --log " +
+                   Quoted(log_) + " --ready-event " + event + " " + args);
+    ok_ = WaitForSingleObject(ready, 10000) == WAIT_OBJECT_0;
+    CloseHandle(ready);
+  }
+  ~Popups() { DeleteFileA(log_.c_str()); }
+  bool ok() const { return ok_; }
+  Process& process() { return process_; }
+  // One line per WM_CLOSE received: "WM_CLOSE <index> <title>".
+  std::vector<std::string> Log() const {
+    std::vector<std::string> lines;
+    std::ifstream in(log_);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+ private:
+  Process process_;
+  std::string log_;
+  bool ok_ = false;
+};
+
+// Registry values as stored: the raw bytes (terminating NUL included).
+inline std::optional<std::string> RawValue(HKEY root, const std::string& key, const char* name,
+                                           DWORD* type = nullptr) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return std::nullopt;
+  DWORD t = 0, size = 0;
+  std::optional<std::string> result;
+  if (RegQueryValueExA(k, name, nullptr, &t, nullptr, &size) == ERROR_SUCCESS) {
+    std::string data(size, '\0');
+    if (RegQueryValueExA(k, name, nullptr, &t, reinterpret_cast<BYTE*>(data.data()), &size) ==
+        ERROR_SUCCESS) {
+      data.resize(size);
+      result = data;
+      if (type) *type = t;
+    }
+  }
+  RegCloseKey(k);
+  return result;
+}
+
+// A REG_SZ value as text, without its terminating NUL.
+inline std::optional<std::string> ReadValue(const std::string& key, const char* name) {
+  auto v = RawValue(HKEY_CURRENT_USER, key, name);
+  if (v && !v->empty() && v->back() == '\0') v->pop_back();
+  return v;
+}
+
+inline void WriteRaw(const std::string& key, const char* name, DWORD type, const void* data,
+                     DWORD size) {
+  HKEY k = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
+                      nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  RegSetValueExA(k, name, 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(k);
+}
+
+inline void WriteValue(const std::string& key, const char* name, const std::string& text) {
+  WriteRaw(key, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+inline void DeleteValue(const std::string& key, const char* name) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
+  RegDeleteValueA(k, name);
+  RegCloseKey(k);
+}
+
+inline bool KeyExists(const std::string& key) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  RegCloseKey(k);
+  return true;
+}
+
+// The texts of a list box of this process, in display order.
+inline std::vector<std::string> ListItems(HWND list) {
+  std::vector<std::string> items;
+  const int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    std::string s(static_cast<std::size_t>(SendMessageA(list, LB_GETTEXTLEN, i, 0)) + 1, '\0');
+    s.resize(static_cast<std::size_t>(
+        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(s.data()))));
+    items.push_back(s);
+  }
+  return items;
+}
+
+// A hidden top-level window to hold controls under test; its title is one of
+// the program's own, so a scan leaves it out.
+class ControlHost {
+ public:
+  ControlHost() {
+    host_ = CreateWindowExA(0, "STATIC", "Vel-Tarrow test host", WS_OVERLAPPEDWINDOW, 0, 0, 400,
+                            300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  }
+  ~ControlHost() { DestroyWindow(host_); }
+  ControlHost(const ControlHost&) = delete;
+  ControlHost& operator=(const ControlHost&) = delete;
+  HWND hwnd() const { return host_; }
+  HWND Add(const char* cls, DWORD style) {
+    return CreateWindowExA(0, cls, "", WS_CHILD | style, 0, 0, 200, 200, host_, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+  }
+
+ private:
+  HWND host_ = nullptr;
+};
+
+}  // namespace vt::test

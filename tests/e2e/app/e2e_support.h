@@ -6,75 +6,50 @@
 
 #include "test_support.h"
 
-#include <chrono>
-#include <cstdlib>
-#include <functional>
-#include <optional>
-#include <string>
-#include <thread>
-#include <vector>
-
 namespace vt::e2e {
 
 using namespace vt::test;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
 
 inline constexpr char kProductKey[] = "Software\\Larkspur Lane Software\\Vel-Tarrow";
 inline constexpr char kSettingsKey[] = "Software\\Larkspur Lane Software\\Vel-Tarrow\\Settings";
 inline constexpr char kListKey[] = "Software\\Larkspur Lane Software\\Vel-Tarrow\\List";
 inline constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr char kMainClass[] = "VelTarrowMain";
 
-// Command ids of the menus (the program's resource.h).
-inline constexpr int kIdmCover = 1002;
-inline constexpr int kIdmStartwWindows = 1003;
-inline constexpr int kIdmExit = 1008;
-
-// Every value under the product key and the Run entry, as "key|name=data" lines.
-inline std::vector<std::string> SnapshotSettings() {
-  std::vector<std::string> out;
-  for (const char* key : {kSettingsKey, kListKey}) {
-    HKEY k = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &k) != ERROR_SUCCESS) continue;
-    for (DWORD i = 0;; ++i) {
-      char name[256];
-      DWORD nameLen = sizeof name;
-      BYTE data[2048];
-      DWORD dataLen = sizeof data;
-      if (RegEnumValueA(k, i, name, &nameLen, nullptr, nullptr, data, &dataLen) != ERROR_SUCCESS) {
-        break;
-      }
-      out.push_back(std::string(key) + "|" + name + "=" +
-                    std::string(reinterpret_cast<char*>(data), dataLen));
-    }
-    RegCloseKey(k);
-  }
-  if (auto run = ReadValue(kRunKey, "Vel-Tarrow")) out.push_back("Run=" + *run);
-  return out;
-}
+// Ids of the program's resource.h.
+enum : int {
+  kIdmRefresh = 1001, kIdmCover = 1002, kIdmStartwWindows = 1003, kIdmHelpTopics = 1004,
+  kIdmExit = 1008, kIdcLstEnumWindows = 2002, kIdcList1 = 2006, kIdcText1 = 2009,
+};
 
 inline void ResetSettings() {
   RegDeleteTreeA(HKEY_CURRENT_USER, kProductKey);
   DeleteValue(kRunKey, "Vel-Tarrow");
 }
 
-inline std::string WindowTextOf(HWND w) {
+inline std::string TextOf(HWND w) {  // works across processes
   char buf[1024] = {};
   SendMessageTimeoutA(w, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG,
                       2000, nullptr);
   return buf;
 }
 
-// Tray icons shown by Wine without a desktop: one child window each.
+// Wine without a desktop shows each tray icon as a child window.
 inline int CountTrayIcons() {
   int count = 0;
-  HWND tray = nullptr;
+  HWND tray = nullptr, icon = nullptr;
   while ((tray = FindWindowExA(nullptr, tray, "__winex11_standalone_tray", nullptr))) {
-    HWND icon = nullptr;
     while ((icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr))) {
-      if (IsWindowVisible(icon)) ++count;
+      count += IsWindowVisible(icon) ? 1 : 0;
     }
   }
   return count;
+}
+
+inline HWND VisibleWindow(const char* cls) {
+  HWND w = FindWindowA(cls, nullptr);
+  return w && IsWindowVisible(w) ? w : nullptr;
 }
 
 // The running program and its windows.
@@ -100,35 +75,44 @@ class App {
   }
 
   // Starts the program and waits until start-up has written the status bar.
-  bool Start() {
-    if (!process_.Start(Quoted(ExePath()))) return false;
-    return WaitFor([&] { return StatusText().rfind("Total POP-UP", 0) == 0; },
-                   std::chrono::seconds(20));
+  bool Start(const std::string& exe = ExePath()) {
+    return process_.Start(Quoted(exe)) &&
+           WaitFor([&] { return StatusText().rfind("Total POP-UP", 0) == 0; }, seconds(20));
   }
   Process& process() { return process_; }
 
   HWND Main() const {
     HWND w = nullptr;
-    while ((w = FindWindowExA(nullptr, w, kMainClass, "Vel-Tarrow"))) {
+    while ((w = FindWindowExA(nullptr, w, "VelTarrowMain", "Vel-Tarrow"))) {
       DWORD pid = 0;
       GetWindowThreadProcessId(w, &pid);
       if (pid == process_.Id()) return w;
     }
     return nullptr;
   }
-  HWND Child(const char* cls, int index = 0) const {
-    HWND c = nullptr;
-    for (int i = 0; i <= index; ++i) c = FindWindowExA(Main(), c, cls, nullptr);
-    return c;
-  }
   HWND Control(int id) const { return GetDlgItem(Main(), id); }
   std::string StatusText() const {
-    HWND bar = Child("msctls_statusbar32");
-    return bar ? WindowTextOf(bar) : std::string{};
+    HWND bar = FindWindowExA(Main(), nullptr, "msctls_statusbar32", nullptr);
+    return bar ? TextOf(bar) : std::string{};
   }
   // The tray icon's callback: a mouse move whose x is the mouse message.
   void Tray(UINT mouseMessage) const { PostMessageA(Main(), WM_MOUSEMOVE, 0, mouseMessage); }
   void Command(int id) const { PostMessageA(Main(), WM_COMMAND, id, 0); }
+  void Show() const {
+    Tray(WM_LBUTTONDBLCLK);
+    WaitFor([&] { return IsWindowVisible(Main()) != FALSE; });
+  }
+  int RunningIndex(const std::string& title) const {
+    return static_cast<int>(SendMessageA(Control(kIdcLstEnumWindows), LB_FINDSTRINGEXACT,
+                                         static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(title.c_str())));
+  }
+  // Selects an entry of a list the way a click does.
+  void Select(int listId, int index) const {
+    SendMessageA(Control(listId), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(Main(), WM_COMMAND, MAKEWPARAM(listId, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Control(listId)));
+  }
 
  private:
   Process process_;

@@ -1,199 +1,131 @@
-// vt_popups: opens top-level windows with given titles, for tests that need
-// pop-ups owned by another process.
+// vt_popups: opens top-level windows with given titles, for tests and
+// benchmarks that need pop-ups owned by another process.
 //
-//   vt_popups [options] [title | modifier]...
+//   vt_popups [option | title]...
 //
-// Every title opens one top-level window. Titles are taken from the ANSI
-// command line as they are, so bytes of 0x80 and above pass through in the
-// ANSI code page. Modifiers change the windows of the titles after them:
-//   --ignore-close       these windows ignore WM_CLOSE (they stay open)
-//   --obey-close         these windows close on WM_CLOSE (the default)
-//   --hidden             these windows are created hidden
-//   --visible            these windows are shown, without activation (default)
-// Options, anywhere on the line:
-//   --titles-from FILE   also open a window per line of FILE (CR/LF stripped,
-//                        empty lines skipped), with the modifiers in force
-//   --log FILE           append one line per WM_CLOSE received:
-//                        "WM_CLOSE <index> <title>", index counting from 0 in
-//                        the order windows were opened; the file is closed
-//                        after every line, so a reader always sees it whole
-//   --ready-event NAME   set the named event (made by the caller) once every
-//                        window exists
-//   --exit-after SECONDS end after that many seconds whatever is still open
-//   --quiet              print nothing on stdout
-//
-// Unless --quiet, stdout gets one line "hwnd <hex handle> <title>" per window,
-// then "ready", flushed, once every window exists. The program pumps messages
-// and exits with code 0 when all its windows are gone (or at --exit-after);
-// code 2 means a bad command line, 3 that a window could not be created.
-
+// Every title opens one window; titles come from the ANSI command line as they
+// are. Flags act on the windows opened after them (--titles-from too):
+//   --ignore-close        the windows ignore WM_CLOSE (they stay open)
+//   --hidden              the windows are created hidden (else shown, not activated)
+// Options:
+//   --titles-from FILE    a window per non-empty line of FILE as well (CR/LF stripped)
+//   --log FILE            append "WM_CLOSE <index> <title>" for every WM_CLOSE received,
+//                         index counting windows from 0 in the order opened; the file
+//                         is closed after every line, so a reader always sees it whole
+//   --ready-event NAME    set the named event (made by the caller) once every window exists
+//   --exit-after SECONDS  end then, whatever is still open
+//   --quiet               do not print "ready" on stdout once every window exists
+// Exit code 0 when all its windows are gone (or at --exit-after), 2 for a bad
+// command line, 3 when a window cannot be created.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
+#include <deque>
+#include <fstream>
 #include <string>
-#include <vector>
 
 namespace {
 
-constexpr char kClassName[] = "VtPopupWindow";
-
 struct Popup {
-  int index = 0;
+  int index;
   std::string title;
-  bool ignoreClose = false;
-  bool hidden = false;
-  HWND hwnd = nullptr;
+  bool ignoreClose, hidden;
 };
 
-std::string g_logPath;
+std::string g_log;
 int g_open = 0;
 
-void LogClose(const Popup& popup) {
-  if (g_logPath.empty()) return;
-  if (FILE* f = std::fopen(g_logPath.c_str(), "ab")) {
-    std::fprintf(f, "WM_CLOSE %d %s\n", popup.index, popup.title.c_str());
-    std::fclose(f);
-  }
-}
-
 LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-  }
-  auto* popup = reinterpret_cast<Popup*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  switch (msg) {
-    case WM_CLOSE:
-      if (popup) LogClose(*popup);
-      if (popup && popup->ignoreClose) return 0;
-      DestroyWindow(hwnd);
-      return 0;
-    case WM_DESTROY:
-      if (--g_open == 0) PostQuitMessage(0);
-      return 0;
-    default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
-  }
-}
-
-bool ReadTitles(const char* path, std::vector<std::string>& out) {
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return false;
-  std::string line;
-  for (int c = std::fgetc(f);; c = std::fgetc(f)) {
-    if (c == EOF || c == '\n') {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.empty()) out.push_back(line);
-      line.clear();
-      if (c == EOF) break;
-    } else {
-      line.push_back(static_cast<char>(c));
+  const auto* popup = reinterpret_cast<const Popup*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (msg == WM_CLOSE && popup) {
+    if (FILE* f = g_log.empty() ? nullptr : std::fopen(g_log.c_str(), "ab")) {
+      std::fprintf(f, "WM_CLOSE %d %s\n", popup->index, popup->title.c_str());
+      std::fclose(f);
     }
+    if (!popup->ignoreClose) DestroyWindow(hwnd);
+    return 0;
   }
-  std::fclose(f);
-  return true;
+  if (msg == WM_DESTROY && --g_open == 0) PostQuitMessage(0);
+  return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-int Usage(const char* why) {
-  std::fprintf(stderr, "vt_popups: %s\n", why);
-  return 2;
+int Fail(int code, const std::string& why) {
+  std::fprintf(stderr, "vt_popups: %s\n", why.c_str());
+  return code;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::unique_ptr<Popup>> popups;
+  std::deque<Popup> popups;  // stable addresses: each window points at its own
   bool ignoreClose = false, hidden = false, quiet = false;
   std::string readyEvent;
   double exitAfter = 0;
-
   auto add = [&](const std::string& title) {
-    auto p = std::make_unique<Popup>();
-    p->index = static_cast<int>(popups.size());
-    p->title = title;
-    p->ignoreClose = ignoreClose;
-    p->hidden = hidden;
-    popups.push_back(std::move(p));
+    popups.push_back({static_cast<int>(popups.size()), title, ignoreClose, hidden});
   };
-
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
+    const bool valued =
+        arg == "--log" || arg == "--ready-event" || arg == "--exit-after" || arg == "--titles-from";
+    if (valued && ++i == argc) return Fail(2, "missing value after " + arg);
     if (arg == "--ignore-close") {
       ignoreClose = true;
-    } else if (arg == "--obey-close") {
-      ignoreClose = false;
     } else if (arg == "--hidden") {
       hidden = true;
-    } else if (arg == "--visible") {
-      hidden = false;
     } else if (arg == "--quiet") {
       quiet = true;
-    } else if (arg == "--log" || arg == "--ready-event" || arg == "--exit-after" ||
-               arg == "--titles-from") {
-      if (!hasValue) return Usage(("missing value after " + arg).c_str());
-      const std::string value = argv[++i];
-      if (arg == "--log") {
-        g_logPath = value;
-      } else if (arg == "--ready-event") {
-        readyEvent = value;
-      } else if (arg == "--exit-after") {
-        exitAfter = std::atof(value.c_str());
-      } else {
-        std::vector<std::string> titles;
-        if (!ReadTitles(value.c_str(), titles)) return Usage("cannot read titles file");
-        for (const auto& t : titles) add(t);
+    } else if (arg == "--log") {
+      g_log = argv[i];
+    } else if (arg == "--ready-event") {
+      readyEvent = argv[i];
+    } else if (arg == "--exit-after") {
+      exitAfter = std::atof(argv[i]);
+    } else if (arg == "--titles-from") {
+      std::ifstream in(argv[i], std::ios::binary);
+      if (!in) return Fail(2, "cannot read " + std::string(argv[i]));
+      for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) add(line);
       }
     } else {
       add(arg);
     }
   }
-  if (popups.empty()) return Usage("no titles given");
+  if (popups.empty()) return Fail(2, "no titles given");
 
   WNDCLASSA wc = {};
   wc.lpfnWndProc = PopupProc;
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.lpszClassName = kClassName;
+  wc.lpszClassName = "VtPopupWindow";
   RegisterClassA(&wc);
-
-  for (auto& p : popups) {
-    const int offset = (p->index % 20) * 16;
-    p->hwnd = CreateWindowExA(0, kClassName, p->title.c_str(), WS_OVERLAPPEDWINDOW,
-                              40 + offset, 40 + offset, 320, 160, nullptr, nullptr,
-                              wc.hInstance, p.get());
-    if (!p->hwnd) {
-      std::fprintf(stderr, "vt_popups: cannot create window %d (error %lu)\n", p->index,
-                   GetLastError());
-      return 3;
-    }
+  for (Popup& p : popups) {
+    const int at = 40 + (p.index % 20) * 16;  // cascaded, so a screenshot shows them apart
+    HWND h = CreateWindowExA(0, wc.lpszClassName, p.title.c_str(), WS_OVERLAPPEDWINDOW, at, at, 320,
+                             160, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!h) return Fail(3, "cannot create window " + std::to_string(p.index));
+    // Messages from other programs reach the window only in the loop below.
+    SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&p));
     ++g_open;
-    if (!p->hidden) ShowWindow(p->hwnd, SW_SHOWNOACTIVATE);
+    if (!p.hidden) ShowWindow(h, SW_SHOWNOACTIVATE);
   }
 
   if (!quiet) {
-    for (const auto& p : popups) {
-      std::printf("hwnd %llx %s\n",
-                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(p->hwnd)),
-                  p->title.c_str());
-    }
-    std::printf("ready\n");
+    std::puts("ready");
     std::fflush(stdout);
   }
-  if (!readyEvent.empty()) {
-    if (HANDLE ev = OpenEventA(EVENT_MODIFY_STATE, FALSE, readyEvent.c_str())) {
-      SetEvent(ev);
-      CloseHandle(ev);
-    }
+  if (HANDLE ev = readyEvent.empty() ? nullptr
+                                     : OpenEventA(EVENT_MODIFY_STATE, FALSE, readyEvent.c_str())) {
+    SetEvent(ev);
+    CloseHandle(ev);
   }
-
   if (exitAfter > 0) SetTimer(nullptr, 0, static_cast<UINT>(exitAfter * 1000), nullptr);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (msg.message == WM_TIMER && msg.hwnd == nullptr) break;  // --exit-after
+    if (msg.message == WM_TIMER && !msg.hwnd) break;  // --exit-after
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

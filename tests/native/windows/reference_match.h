@@ -1,93 +1,68 @@
 // A deliberately plain second implementation of the wildcard rule, for the
-// differential test and the fuzzer: parse the pattern into elements, then fill
-// a table "title from i matches elements from k". Slow and allocating on
-// purpose; nothing here is shared with the real matcher.
+// differential test and the fuzzer: the pattern becomes a list of stars and
+// byte sets, then a table says which title tail matches which pattern tail.
+// Slow on purpose, and it shares nothing with the real matcher.
 #pragma once
 
 #include <bitset>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vt::ref {
 
-struct Element {
-  enum Kind { kStar, kOne, kNothing } kind = kOne;
-  std::bitset<256> accepts;  // for kOne: which byte codes it takes
-};
+// A star, or one character with the byte codes it may have.
+using Element = std::pair<bool, std::bitset<256>>;
 
 // nullopt for a malformed pattern.
 inline std::optional<std::vector<Element>> Parse(std::string_view p) {
   std::vector<Element> out;
   for (std::size_t i = 0; i < p.size(); ++i) {
-    Element e;
-    const unsigned char c = static_cast<unsigned char>(p[i]);
+    const unsigned char c = p[i];
+    auto& [star, accepts] = out.emplace_back();
     if (c == '*') {
-      e.kind = Element::kStar;
+      star = true;
     } else if (c == '?') {
-      e.accepts.set();
+      accepts.set();
     } else if (c == '#') {
-      for (int d = '0'; d <= '9'; ++d) e.accepts[d] = true;
-    } else if (c == '[') {
-      std::size_t start = i + 1;
-      const bool negate = start < p.size() && p[start] == '!';
-      if (negate) ++start;
-      const std::size_t close = p.find(']', start);
-      if (close == std::string_view::npos) return std::nullopt;
-      const std::string_view body = p.substr(start, close - start);
-      i = close;
-      if (body.empty() && !negate) {
-        e.kind = Element::kNothing;
-        out.push_back(e);
-        continue;
-      }
-      std::bitset<256> in;
-      for (std::size_t k = 0; k < body.size();) {
-        const unsigned char lo = static_cast<unsigned char>(body[k]);
-        if (k + 2 < body.size() && body[k + 1] == '-') {
-          const unsigned char hi = static_cast<unsigned char>(body[k + 2]);
-          if (lo > hi) return std::nullopt;
-          for (int x = lo; x <= hi; ++x) in[x] = true;
-          k += 3;
-        } else {
-          in[lo] = true;
-          k += 1;
-        }
-      }
-      e.accepts = negate ? ~in : in;
+      for (int d = '0'; d <= '9'; ++d) accepts[d] = true;
+    } else if (c != '[') {
+      accepts[c] = true;
     } else {
-      e.accepts[c] = true;
+      const bool negate = i + 1 < p.size() && p[i + 1] == '!';
+      const std::size_t from = i + 1 + negate, close = p.find(']', from);
+      if (close == std::string_view::npos) return std::nullopt;
+      const std::string_view body = p.substr(from, close - from);
+      i = close;
+      if (body.empty() && !negate) out.pop_back();  // "[]" consumes nothing
+      for (std::size_t k = 0; k < body.size(); ++k) {
+        unsigned char lo = body[k], hi = lo;
+        if (k + 2 < body.size() && body[k + 1] == '-') hi = body[k += 2];
+        if (lo > hi) return std::nullopt;
+        for (int x = lo; x <= hi; ++x) accepts[x] = true;
+      }
+      if (negate) accepts.flip();
     }
-    out.push_back(e);
   }
   return out;
 }
 
 inline bool Matches(std::string_view title, std::string_view pattern) {
-  const auto elements = Parse(pattern);
-  if (!elements) return false;
-  const std::vector<Element>& el = *elements;
-  const std::size_t n = title.size(), m = el.size();
-  // ok(i, k): title[i..] is matched by el[k..].
-  std::vector<char> table((n + 1) * (m + 1), 0);
-  auto ok = [&](std::size_t i, std::size_t k) -> char& { return table[i * (m + 1) + k]; };
-  ok(n, m) = 1;
+  const auto el = Parse(pattern);
+  if (!el) return false;
+  const std::size_t n = title.size(), m = el->size();
+  // ok[i][k]: title from i is matched by the elements from k.
+  std::vector<std::vector<char>> ok(n + 1, std::vector<char>(m + 1, 0));
+  ok[n][m] = 1;
   for (std::size_t i = n + 1; i-- > 0;) {
     for (std::size_t k = m; k-- > 0;) {
-      switch (el[k].kind) {
-        case Element::kStar:
-          ok(i, k) = ok(i, k + 1) || (i < n && ok(i + 1, k));
-          break;
-        case Element::kNothing:
-          ok(i, k) = ok(i, k + 1);
-          break;
-        case Element::kOne:
-          ok(i, k) = i < n && el[k].accepts[static_cast<unsigned char>(title[i])] && ok(i + 1, k + 1);
-          break;
-      }
+      const auto& [star, accepts] = (*el)[k];
+      ok[i][k] = star ? ok[i][k + 1] || (i < n && ok[i + 1][k])
+                      : i < n && accepts[static_cast<unsigned char>(title[i])] && ok[i + 1][k + 1];
     }
   }
-  return ok(0, 0) != 0;
+  return ok[0][0];
 }
 
 }  // namespace vt::ref

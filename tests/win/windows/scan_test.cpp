@@ -1,0 +1,198 @@
+// The scan on real windows: FindListItem on list and combo boxes, then
+// RefreshMain and FindAndClose on the windows of a vt_popups process, as the
+// program meets pop-ups of other programs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
+
+#include "test_support.h"
+#include "windows/find_and_close.h"
+#include "windows/running_windows.h"
+#include "windows/search_list_box.h"
+
+namespace vt {
+namespace {
+
+using test::Quoted;
+
+TEST(FindListItem, SearchesListAndComboBoxesByTheirOwnMessages) {
+  const std::tuple<const char*, bool, int, int, const char*> rows[] = {
+      {"ALPHA", true, -1, 1, "exact search ignores letter case"},
+      {"alph", true, -1, -1, "exact search does not take a prefix"},
+      {"ALPH", false, -1, 1, "prefix search returns the first item that begins so"},
+      {"alph", false, 1, 2, "the search begins after item `start`"},
+      {"gamma", true, -1, 4, "exact search skips items that only begin with the text"},
+  };
+  for (const bool combo : {false, true}) {
+    test::ControlHost host;
+    HWND control = combo ? host.Add("COMBOBOX", CBS_DROPDOWNLIST | CBS_HASSTRINGS)
+                         : host.Add("LISTBOX", LBS_HASSTRINGS);
+    EXPECT_EQ(FindListItem(control, "Beta", true, -1), -1)
+        << (combo ? "empty combo box" : "empty list box");
+    EXPECT_EQ(FindListItem(control, "Beta", false, -1), -1)
+        << (combo ? "empty combo box" : "empty list box");
+    for (const char* item : {"Beta", "alpha", "Alphabet", "gamma ray", "Gamma"}) {
+      SendMessageA(control, combo ? CB_ADDSTRING : LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    }
+    for (const auto& [text, exact, start, expected, why] : rows) {
+      EXPECT_EQ(FindListItem(control, text, exact, start), expected)
+          << (combo ? "combo box: " : "list box: ") << why;
+    }
+  }
+}
+
+// The lists the main window owns, on a host that the scan leaves out.
+struct Lists : test::ControlHost {
+  HWND running = Add("LISTBOX", LBS_SORT | LBS_HASSTRINGS);
+  HWND temp = Add("LISTBOX", LBS_HASSTRINGS);
+  HWND close = Add("LISTBOX", LBS_HASSTRINGS);
+};
+
+std::string TitleOf(HWND h) {
+  char buf[1024] = {};
+  GetWindowTextA(h, buf, sizeof buf);
+  return buf;
+}
+
+// The helper's windows in z-order, the order EnumWindows reports them in.
+std::vector<HWND> WindowsOf(test::Popups& popups) {
+  std::vector<HWND> out;
+  for (HWND h = nullptr; (h = FindWindowExA(nullptr, h, "VtPopupWindow", nullptr)) != nullptr;) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == popups.process().Id()) out.push_back(h);
+  }
+  return out;
+}
+
+// Entries of the running list whose title holds `part`: title and window.
+std::vector<std::pair<std::string, HWND>> Entries(HWND list, const std::string& part) {
+  std::vector<std::pair<std::string, HWND>> out;
+  const auto items = test::ListItems(list);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (items[i].find(part) == std::string::npos) continue;
+    out.emplace_back(items[i], reinterpret_cast<HWND>(SendMessageA(list, LB_GETITEMDATA, i, 0)));
+  }
+  return out;
+}
+
+// Without letters, so the tag reads the same in either letter case.
+const std::string kTag = std::string("<").append(std::to_string(GetCurrentProcessId())) + ">";
+
+TEST(RefreshMain, ListsAllButOwnEmptyAndSystemWindows) {
+  const std::tuple<std::string, bool, const char*> rows[] = {
+      {"SysFader", false, "exact system title"},
+      {"SysFader " + kTag, true, "system titles are excluded whole, not as a prefix"},
+      {"sysfader", true, "system titles are compared with letter case"},
+      {"DEVLDR", false, "exact system title"},
+      {"DDE Server Window", false, "exact system title"},
+      {"MCI command handling window", false, "exact system title"},
+      {"Setup Vel-Tarrow " + kTag, false, "our name anywhere in the title"},
+      {"Setup " + kTag + "VelTarrow", false, "our name without the hyphen"},
+      {"about vel-tarrow " + kTag, true, "our own patterns are case-sensitive"},
+      {"veltarrow " + kTag, true, "our own patterns are case-sensitive"},
+      {"Caf\xE9\xA0" + kTag, true, "ANSI bytes above 0x7F pass unchanged"},
+      {"Long " + kTag + std::string(300, 'x'), true, "listed under its first 259 characters"},
+  };
+  std::string args = "\"\"";  // a window with no title
+  for (const auto& row : rows) args.append(" ").append(Quoted(std::get<0>(row)));
+  test::Popups popups(args);
+  ASSERT_TRUE(popups.ok());
+  Lists lists;
+  RefreshMain(lists.running, lists.temp);
+  const auto listed = test::ListItems(lists.running), temp = test::ListItems(lists.temp);
+  for (const auto& [title, want, why] : rows) {
+    const auto found = std::find(listed.begin(), listed.end(), title.substr(0, 259));
+    EXPECT_EQ(found != listed.end(), want) << title << ": " << why;
+  }
+  // Left out before the list search, which would never find it again.
+  EXPECT_EQ(std::count(temp.begin(), temp.end(), ""), 0) << "an empty title in TempList";
+  // The sorted list places each new entry; its item data must follow it.
+  for (const auto& [title, window] : Entries(lists.running, kTag)) {
+    EXPECT_EQ(TitleOf(window).substr(0, 259), title) << "item data of a sorted entry";
+  }
+}
+
+// Two windows sharing a title (up to letter case) give one entry, made for
+// the first window enumerated; it keeps that handle while a twin lives.
+TEST(RefreshMain, OneEntryPerTitleKeepsItsHandle) {
+  for (const char* second : {"Twin ", "TWIN "}) {
+    test::Popups popups(Quoted("Twin " + kTag) + " " + Quoted(second + kTag));
+    ASSERT_TRUE(popups.ok());
+    Lists lists;
+    RefreshMain(lists.running, lists.temp);
+    const auto windows = WindowsOf(popups);
+    ASSERT_EQ(windows.size(), 2u);
+    auto entries = Entries(lists.running, kTag);
+    ASSERT_EQ(entries.size(), 1u) << second << "one entry per title, up to letter case";
+    EXPECT_EQ(entries[0].second, windows[0]) << second << "the first window enumerated";
+    EXPECT_EQ(entries[0].first, TitleOf(windows[0])) << second << "with its own spelling";
+    for (HWND gone : windows) {
+      PostMessageA(gone, WM_CLOSE, 0, 0);
+      ASSERT_TRUE(test::WaitFor([&] { return !IsWindow(gone); }));
+      RefreshMain(lists.running, lists.temp);
+      entries = Entries(lists.running, kTag);
+      if (gone != windows[0]) break;
+      ASSERT_EQ(entries.size(), 1u) << second << "the twin still bears the title";
+      EXPECT_EQ(entries[0].second, windows[0]) << second << "updated in place, not rebuilt";
+    }
+    EXPECT_TRUE(entries.empty()) << second << "the entry goes with the last window";
+  }
+}
+
+// The helper's windows ignore WM_CLOSE, so its log shows each request, and
+// each row runs two passes: a window that stays is asked and counted again.
+// They are listed by hand: "*" over the real desktop would ask every window.
+TEST(FindAndClose, AsksAndCountsPerMatchingPatternOnEveryPass) {
+  const std::string titles[] = {"Ad - Microsoft Internet Explorer",
+                                "AD - MICROSOFT INTERNET EXPLORER",
+                                "Internet Explorer Script Error"};
+  // Patterns; WM_CLOSE per window and pass; count per pass.
+  const std::tuple<std::vector<std::string>, std::vector<int>, int, const char*> rows[] = {
+      {{"Ad - Microsoft Internet Explorer"}, {1, 0, 1}, 1, "exact title; script error uncounted"},
+      {{"*Explorer", "Ad*"}, {2, 0, 1}, 2, "matched by two patterns: asked and counted twice"},
+      {{}, {0, 0, 1}, 0, "an empty list still closes the script error"},
+      {{""}, {0, 0, 1}, 0, "an empty pattern closes nothing"},
+      {{"*"}, {1, 1, 2}, 3, "a lone star closes every listed window"},
+  };
+  for (const auto& [patterns, asked, counted, why] : rows) {
+    // A last window, never listed, marks the end: posts arrive in order.
+    test::Popups popups("--ignore-close " + Quoted(titles[0]) + " " + Quoted(titles[1]) + " " +
+                        Quoted(titles[2]) + " marker");
+    ASSERT_TRUE(popups.ok());
+    Lists lists;
+    const HWND marker = FindWindowA("VtPopupWindow", "marker");
+    for (HWND h : WindowsOf(popups)) {
+      if (h == marker) continue;
+      const auto i = SendMessageA(lists.running, LB_ADDSTRING, 0,
+                                  reinterpret_cast<LPARAM>(TitleOf(h).c_str()));
+      SendMessageA(lists.running, LB_SETITEMDATA, i, reinterpret_cast<LPARAM>(h));
+    }
+    for (const auto& p : patterns) {
+      SendMessageA(lists.close, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(p.c_str()));
+    }
+    double count = 10;
+    std::vector<std::string> shown;
+    auto show = [&](const std::string& text) { shown.push_back(text); };
+    FindAndClose(lists.close, lists.running, count, show);
+    auto log = popups.Log();
+    EXPECT_GE(std::count(log.begin(), log.end(), "WM_CLOSE 2 " + titles[2]), 1)
+        << why << ": the script error is sent WM_CLOSE, handled before the pass ends";
+    FindAndClose(lists.close, lists.running, count, show);
+    PostMessageA(marker, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(test::WaitFor([&] {
+      log = popups.Log();
+      return !log.empty() && log.back() == "WM_CLOSE 3 marker";
+    }));
+    for (int w = 0; w < 3; ++w) {
+      const std::string line = "WM_CLOSE " + std::to_string(w) + " " + titles[w];
+      EXPECT_EQ(std::count(log.begin(), log.end(), line), 2 * asked[w]) << why << ", " << line;
+    }
+    auto text = [](int n) { return "Total POP-UP ads closed since startup: " + std::to_string(n); };
+    EXPECT_EQ(shown, (std::vector<std::string>{text(10 + counted), text(10 + 2 * counted)})) << why;
+  }
+}
+
+}  // namespace
+}  // namespace vt

@@ -1,13 +1,11 @@
-// Start-up time and idle cost of the running program, each against a
-// baseline measured in the same run.
+// Start-up time of the program against a baseline measured in the same run,
+// and the baseline process for the idle figure (bench/app/run.sh).
 //
-//   app_bench <Vel-Tarrow.exe> <vt_popups.exe> [seconds]
+//   app_bench <Vel-Tarrow.exe> <vt_popups.exe>   start-up figures
+//   app_bench --baseline-enum                     enumerate windows once a second
 //
 // Start-up: process start to the tray icon, against process start to the
-// first window of a bare helper process. Idle: CPU seconds per minute of wall
-// time at a Refresh Time of 1 s with about 300 extra top-level windows,
-// against a bare process that only enumerates windows and reads their titles
-// once a second.
+// first window of a bare helper process.
 #include <windows.h>
 
 #include <algorithm>
@@ -50,15 +48,6 @@ void Stop(PROCESS_INFORMATION& pi) {
   CloseHandle(pi.hProcess);
 }
 
-double CpuSeconds(HANDLE process) {
-  FILETIME c, e, k, u;
-  GetProcessTimes(process, &c, &e, &k, &u);
-  auto secs = [](FILETIME f) {
-    return ((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e7;
-  };
-  return secs(k) + secs(u);
-}
-
 template <typename Pred>
 double MillisUntil(Pred pred, Clock::time_point t0) {
   while (!pred()) {
@@ -97,14 +86,11 @@ int BaselineEnumerator() {
 int main(int argc, char** argv) {
   if (argc == 2 && std::string(argv[1]) == "--baseline-enum") return BaselineEnumerator();
   if (argc < 3) {
-    std::fprintf(stderr, "usage: app_bench <Vel-Tarrow.exe> <vt_popups.exe> [seconds]\n");
+    std::fprintf(stderr, "usage: app_bench <Vel-Tarrow.exe> <vt_popups.exe>\n");
     return 2;
   }
   const std::string app = std::string("\"") + argv[1] + "\"";
   const std::string popups = std::string("\"") + argv[2] + "\"";
-  const int idleSeconds = argc > 3 ? std::atoi(argv[3]) : 30;
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
 
   // Start-up, five rounds each; medians.
   std::vector<double> appMs, bareMs;
@@ -129,36 +115,5 @@ int main(int argc, char** argv) {
               " ratio %.2f\n",
               appMs[2], bareMs[2], appMs[2] / bareMs[2]);
 
-  // Idle cost with ~300 extra windows.
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string titles = std::string(temp) + "vt_bench_titles.txt";
-  if (FILE* f = std::fopen(titles.c_str(), "wb")) {
-    for (int i = 0; i < 300; ++i) std::fprintf(f, "Document %d - Some Editor\n", i);
-    std::fclose(f);
-  }
-  PROCESS_INFORMATION windows{};
-  if (!Start(popups + " --quiet --exit-after 600 --titles-from \"" + titles + "\"", windows)) {
-    return 1;
-  }
-  Sleep(3000);
-
-  auto measure = [&](const std::string& cmd) {
-    PROCESS_INFORMATION pi{};
-    if (!Start(cmd, pi)) return -1.0;
-    Sleep(3000);  // past start-up
-    const double c0 = CpuSeconds(pi.hProcess);
-    Sleep(static_cast<DWORD>(idleSeconds * 1000));
-    const double used = CpuSeconds(pi.hProcess) - c0;
-    Stop(pi);
-    return used * 60.0 / idleSeconds;
-  };
-  SetTime("1");
-  const double appCpu = measure(app);
-  const double bareCpu = measure(std::string("\"") + self + "\" --baseline-enum");
-  Stop(windows);
-  std::printf("idle at 1 s with 300 windows: %.3f CPU s per minute; bare enumerator: %.3f CPU s"
-              " per minute; ratio %.2f\n",
-              appCpu, bareCpu, bareCpu > 0 ? appCpu / bareCpu : 0.0);
   return 0;
 }

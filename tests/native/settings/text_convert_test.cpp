@@ -1,121 +1,74 @@
+// Stored settings text to numbers and Booleans, and counts back to text.
 #include "settings/text_convert.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-#include <string>
+#include <tuple>
 
 namespace {
 
-struct NumberRow {
-  const char* text;
-  double want;
-  const char* reason;
-};
-
-TEST(LeadingNumber, Table) {
-  const NumberRow rows[] = {
-      {"12", 12, "plain whole number"},
-      {"12abc", 12, "letters after the number end it"},
-      {"12 apples", 12, "a blank after the number ends it"},
-      {"abc12", 0, "a leading letter means no number"},
+TEST(TextConvert, LeadingNumber) {
+  const std::tuple<const char*, double, const char*> rows[] = {
+      {"12abc", 12, "letters or blanks after the number end it"},
+      {"abc12", 0, "no number at the start"},
       {"", 0, "empty text"},
-      {"2.5", 2.5, "fraction (a count of two and a half)"},
-      {".5", 0.5, "fraction without whole part"},
-      {"7.", 7, "trailing point"},
-      {"  \t42", 42, "leading blanks skipped"},
-      {"-3", -3, "sign"},
-      {"+8x", 8, "plus sign"},
-      {"-", 0, "sign alone is no number"},
-      {".", 0, "point alone is no number"},
-      {"1e3", 1000, "exponent"},
-      {"2e", 2, "exponent letter without digits is just a letter"},
-      {"3E-1z", 0.3, "negative exponent, then letters"},
-      {"1.2.3", 1.2, "second point ends the number"},
-      {"1,5", 1, "comma is not a decimal point in any locale"},
-      {"1e999", 0, "beyond a double: no usable number"},
-      {"123456789012345678", 123456789012345678.0, "counts beyond 32 bits"},
+      {"2.5", 2.5, "a fraction (a count of two and a half)"},
+      {" \t-3", -3, "leading blanks, a sign"},
+      {"-", 0, "a sign alone"},
+      {"3E-1z", 0.3, "an exponent, then letters"},
+      {"2e", 2, "an exponent letter without digits is just a letter"},
+      {"1.2.3", 1.2, "a second point ends it"},
+      {"1,5", 1, "the point is '.' in every locale"},
+      {"1e999", 0, "beyond a double"},
+      {"123456789012345678", 123456789012345678.0, "beyond 32 bits"},
   };
-  for (const NumberRow& r : rows) {
-    EXPECT_DOUBLE_EQ(vt::LeadingNumber(r.text), r.want) << '"' << r.text << "\": " << r.reason;
+  for (auto [text, want, reason] : rows)
+    EXPECT_DOUBLE_EQ(vt::LeadingNumber(text), want) << '"' << text << "\": " << reason;
+}
+
+TEST(TextConvert, TextToBoolean) {
+  // want: 1 true, 0 false, -1 the fallback, whichever it is.
+  const std::tuple<const char*, int, const char*> rows[] = {
+      {"True", 1, "the program's own word"},
+      {"FALSE", 0, "in any letter case"},
+      {" tRuE ", 1, "with blanks around"},
+      {"0", 0, "zero"},
+      {"0.5", 1, "any other number, a fraction too"},
+      {"0e5", 0, "zero with an exponent"},
+      {"1e999", 1, "not zero, even beyond a double"},
+      {"", -1, "empty text is no Boolean"},
+      {"yes", -1, "nor is another word"},
+      {"Truex", -1, "nor more than the word"},
+      {"1x", -1, "nor a number with letters after it"},
+  };
+  for (auto [text, want, reason] : rows) {
+    for (bool fallback : {false, true}) {
+      EXPECT_EQ(vt::TextToBoolean(text, fallback), want < 0 ? fallback : want == 1)
+          << '"' << text << "\" fallback " << fallback << ": " << reason;
+    }
   }
 }
 
-TEST(LeadingNumber, StopsAtEmbeddedNul) {
-  const std::string text(
-      "5\0"
-      "9",
-      3);
-  EXPECT_EQ(vt::LeadingNumber(text), 5) << "an embedded NUL ends the number like any letter";
+TEST(TextConvert, StartWithWindowsIsOnOnlyForExactlyTrue) {
+  EXPECT_TRUE(vt::IsExactlyTrue("True"));
+  for (const char* text : {"true", "TRUE", "1", " True"}) EXPECT_FALSE(vt::IsExactlyTrue(text));
 }
 
-struct BoolRow {
-  const char* text;
-  bool fallback;
-  bool want;
-  const char* reason;
-};
-
-TEST(TextToBoolean, Table) {
-  const BoolRow rows[] = {
-      {"True", false, true, "the program's own word"},
-      {"False", true, false, "the program's own word"},
-      {"true", false, true, "any letter case"},
-      {"FALSE", true, false, "any letter case"},
-      {"tRuE", false, true, "mixed case"},
-      {" True ", false, true, "blanks around"},
-      {"0", true, false, "zero is false"},
-      {"1", false, true, "non-zero number"},
-      {"-1", false, true, "the classic True value"},
-      {"0.0", true, false, "zero with a fraction"},
-      {"0.5", false, true, "a fraction is non-zero"},
-      {"1e999", false, true, "non-zero even when a double overflows"},
-      {"0e5", true, false, "zero with an exponent"},
-      {"", true, true, "empty: the fallback"},
-      {"", false, false, "empty: the fallback, either way"},
-      {"yes", false, false, "other word: the fallback"},
-      {"yes", true, true, "other word: the fallback"},
-      {"Truex", false, false, "prefix of a word is not the word"},
-      {"Tru", true, true, "part of a word is not the word"},
-      {"1x", false, false, "number followed by letters is not a number"},
-      {"1x", true, true, "number followed by letters is not a number"},
-  };
-  for (const BoolRow& r : rows) {
-    EXPECT_EQ(vt::TextToBoolean(r.text, r.fallback), r.want)
-        << '"' << r.text << "\" fallback " << r.fallback << ": " << r.reason;
-  }
-}
-
-struct WholeRow {
-  double value;
-  const char* want;
-  const char* reason;
-};
-
-TEST(WholeNumberText, Table) {
-  const WholeRow rows[] = {
+TEST(TextConvert, WholeNumberText) {
+  const std::tuple<double, const char*, const char*> rows[] = {
       {12, "12", "no \".0\""},
-      {0, "0", "zero"},
-      {-0.0, "0", "no \"-0\""},
-      {-0.4, "0", "rounds to zero without a sign"},
-      {2.5, "3", "rounds half away from zero"},
-      {1e16, "10000000000000000", "no exponent form"},
-      {4294967296.0, "4294967296", "beyond 32 bits"},
+      {-0.4, "0", "rounds to zero, with no \"-0\""},
+      {2.5, "3", "halves round away from zero"},
       {-7, "-7", "negative"},
+      {1e16, "10000000000000000", "no exponent form"},
       {std::numeric_limits<double>::quiet_NaN(), "0", "not a number"},
       {std::numeric_limits<double>::infinity(), "0", "infinite"},
   };
-  for (const WholeRow& r : rows) {
-    EXPECT_EQ(vt::WholeNumberText(r.value), r.want) << r.value << ": " << r.reason;
-  }
-}
-
-TEST(WholeNumberText, ReadsBackThroughLeadingNumber) {
-  // The "Closed" count goes out as text and comes back at the next start.
-  for (double v : {0.0, 1.0, 99.0, 123456789.0, 9007199254740992.0, 1.7e308}) {
-    EXPECT_EQ(vt::LeadingNumber(vt::WholeNumberText(v)), v) << v;
-  }
+  for (auto [value, want, reason] : rows)
+    EXPECT_EQ(vt::WholeNumberText(value), want) << value << ": " << reason;
+  EXPECT_EQ(vt::LeadingNumber(vt::WholeNumberText(1.7e308)), 1.7e308) << "every digit is written";
 }
 
 }  // namespace

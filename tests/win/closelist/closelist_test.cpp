@@ -1,0 +1,189 @@
+// The close list on real sorted list boxes and the List key: seeding, load,
+// save, and the Add, Delete and Edit commands with their boxes answered.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
+
+#include "closelist/editing.h"
+#include "closelist/store.h"
+#include "dialog_watcher.h"
+#include "settings/keys.h"
+#include "test_support.h"
+
+namespace {
+
+using vt::test::DialogWatcher;
+using vt::test::ListItems;
+using Strings = std::vector<std::string>;
+using Stored = std::optional<std::string>;
+constexpr char kInputTitle[] = "Edit Window to close list";
+
+// Every byte of the first-start patterns, spelled out apart from the code.
+const Strings kSeeded = {
+    "\xA0 - Microsoft Internet Explorer",
+    "- - Microsoft Internet Explorer",
+    "-- - Microsoft Internet Explorer",
+    "*XCam2* - Microsoft Internet Explorer",
+    "Ad - Microsoft Internet Explorer",
+    "*Advertisement* - Microsoft Internet Explorer",
+    std::string(3, '\\') + " Amazing Wireless Camera //// - Microsoft Internet Explorer",
+    "Alert! Very Important Message - Microsoft Internet Explorer",
+    "Award Confirmation! - Microsoft Internet Explorer",
+    "http://ads.prize-parade.example/*",
+    "Message Alert - Microsoft Internet Explorer",
+};
+
+class CloseList : public ::testing::Test {
+ protected:
+  void SetUp() override { Clean(); }
+  void TearDown() override { Clean(); }
+  static void Clean() { RegDeleteTreeA(HKEY_CURRENT_USER, vt::ProductKey().c_str()); }
+  static std::string Name(size_t i) { return "List" + std::to_string(i); }
+  static Stored Value(const std::string& name) {
+    return vt::test::ReadValue(vt::ListKey(), name.c_str());
+  }
+  static void Put(const std::string& name, const std::string& text) {
+    vt::test::WriteValue(vt::ListKey(), name.c_str(), text);
+  }
+  // A fresh sorted list box holding `items`; `select` is selected if given.
+  HWND List(const Strings& items, const char* select = nullptr) {
+    HWND list = host_.Add("LISTBOX", LBS_SORT | LBS_HASSTRINGS);
+    for (const std::string& s : items)
+      SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+    if (select) SendMessageA(list, LB_SELECTSTRING, -1, reinterpret_cast<LPARAM>(select));
+    return list;
+  }
+
+  vt::test::ControlHost host_;
+  int hides_ = 0;
+  std::function<void()> hide_ = [this] { ++hides_; };
+};
+
+TEST_F(CloseList, SeedsTheElevenPatternsWhenCountReadsZero) {
+  const std::tuple<const char*, bool, const char*> rows[] = {
+      {nullptr, true, "first start: no value reads as the default \"0\""},
+      {"0", true, "a user who removed every entry gets the patterns back"},
+      {"3", false, "a stored list stays"},
+      {"00", false, "only the exact text \"0\" seeds"},
+  };
+  for (auto [count, seeds, reason] : rows) {
+    Clean();
+    for (size_t i = 1; i <= 5; ++i) Put(Name(i), "old");
+    if (count) Put("Count", count);
+    vt::WriteDefaultList();
+    EXPECT_EQ(Value("Count"), seeds ? Stored("11") : count ? Stored(count) : std::nullopt);
+    const Strings want = seeds ? kSeeded : Strings(5, "old");
+    for (size_t i = 1; i <= 12; ++i) {
+      const Stored raw = vt::test::RawValue(HKEY_CURRENT_USER, vt::ListKey(), Name(i).c_str());
+      EXPECT_EQ(raw, i <= want.size() ? Stored(want[i - 1] + '\0') : std::nullopt)
+          << Name(i) << ": " << reason;
+    }
+  }
+}
+
+TEST_F(CloseList, LoadsWhileTheIndexIsWithinCount) {
+  const std::tuple<const char*, Strings, const char*> rows[] = {
+      {"2.5", {"", "b"}, "a fraction: List1, and List2 missing loads empty, sorted first"},
+      {"3 entries", {"", "a", "b"}, "the leading number counts"},
+      {"-2", {}, "negative: nothing"},
+  };
+  Put("List1", "b");
+  Put("List3", "a");
+  Put("List4", "c");
+  for (const auto& [count, items, reason] : rows) {
+    Put("Count", count);
+    HWND list1 = List({});
+    vt::LoadList(list1);
+    EXPECT_EQ(ListItems(list1), items) << count << ": " << reason;
+  }
+}
+
+TEST_F(CloseList, SaveFollowsDisplayOrderAndLeavesHigherValues) {
+  vt::WriteDefaultList();
+  HWND list1 = List({"delta", "Bravo", "charlie", "alpha"});
+  vt::SaveList(list1);
+  const Strings shown = {"alpha", "Bravo", "charlie", "delta"};
+  EXPECT_EQ(Value("Count"), "4");
+  for (size_t i = 1; i <= 11; ++i)
+    EXPECT_EQ(Value(Name(i)), i <= 4 ? shown[i - 1] : kSeeded[i - 1]);
+  HWND next = List({});
+  vt::LoadList(next);
+  EXPECT_EQ(ListItems(next), shown);
+  vt::SaveList(List({}));
+  EXPECT_EQ(Value("Count"), "0") << "an emptied list seeds again at the next start";
+}
+
+TEST_F(CloseList, AddTakesTheSelectedTitleUnlessListedInAnyCase) {
+  const std::tuple<const char*, bool, const char*> rows[] = {
+      {"ad - microsoft internet explorer", false, "listed in another letter case"},
+      {"Ad", true, "whole plain text: an entry that starts with it or *Ad* is no match"},
+  };
+  for (auto [title, added, reason] : rows) {
+    Clean();
+    HWND list1 = List({"Ad - Microsoft Internet Explorer", "*Ad*"});
+    DialogWatcher none("Vel-Tarrow");
+    vt::Add(List({title, "Other window"}, title), list1, hide_);
+    none.Stop();
+    EXPECT_FALSE(none.found) << reason;
+    const Strings items = ListItems(list1);
+    EXPECT_EQ(items.size(), added ? 3u : 2u) << reason;
+    EXPECT_EQ(std::count(items.begin(), items.end(), title), added) << reason;
+    EXPECT_EQ(Value("Count"), added ? Stored("3") : std::nullopt) << "saved on change only";
+  }
+  EXPECT_EQ(hides_, 2) << "the cover is hidden first";
+}
+
+TEST_F(CloseList, CommandsNeedASelection) {
+  HWND list1 = List({"one", "three", "two"});
+  DialogWatcher input(kInputTitle);
+  vt::Add(List({"four"}), list1, hide_);
+  vt::Delete(list1);
+  vt::EditSelected(host_.hwnd(), list1, hide_);
+  input.Stop();
+  EXPECT_FALSE(input.found) << "no input box";
+  EXPECT_FALSE(Value("Count")) << "nothing changed, nothing saved";
+  EXPECT_EQ(hides_, 2) << "Add and Edit hide the cover even when they stop";
+  SendMessageA(list1, LB_SETCURSEL, 1, 0);
+  vt::Delete(list1);
+  EXPECT_EQ(ListItems(list1), (Strings{"one", "two"})) << "the selected entry goes";
+  EXPECT_EQ(Value("List2"), "two") << "saved";
+}
+
+TEST_F(CloseList, EditReplacesTheEntryUnlessItsTextIsListedExactly) {
+  // typed: none confirms the preset; after: List1 then, "" for unchanged.
+  const std::tuple<Stored, int, bool, const char*, const char*> rows[] = {
+      {{}, IDOK, true, "", "confirmed unchanged: the search finds the entry itself"},
+      {"Beta", IDOK, true, "", "another entry's exact text"},
+      {"", IDOK, false, "", "cleared field: nothing"},
+      {"New", IDCANCEL, false, "", "Cancel: nothing"},
+      {"ALPHA", IDOK, false, "ALPHA", "a change of letter case alone is accepted"},
+      {"Zulu", IDOK, false, "Zulu", "the entry keeps its index until the next load"},
+  };
+  for (const auto& [typed, button, exists, after, reason] : rows) {
+    Clean();
+    HWND list1 = List({"Alpha", "Beta"}, "Alpha");
+    DialogWatcher message("Vel-Tarrow"), input(kInputTitle, typed, button);
+    vt::EditSelected(host_.hwnd(), list1, hide_);
+    input.Wait();
+    message.Stop();
+    EXPECT_EQ(input.text, "You can use wildcards here, see Help");
+    EXPECT_EQ(input.edit, "Alpha") << "preset: the selected entry";
+    EXPECT_EQ(message.text, exists ? "That listing already exists" : "") << reason;
+    EXPECT_EQ(ListItems(list1), (Strings{*after ? after : "Alpha", "Beta"})) << reason;
+    EXPECT_EQ(SendMessageA(list1, LB_GETCURSEL, 0, 0), 0) << "selection kept: " << reason;
+    EXPECT_EQ(Value("List1"), *after ? Stored(after) : std::nullopt) << "saved: " << reason;
+  }
+}
+
+TEST_F(CloseList, EditComparesOnlyTheFirstMatchExactly) {
+  // "b" and "B" sort as equals, in either order. The lower one's text finds
+  // the top one first, which differs in case, so the edit goes through.
+  HWND list1 = List({"b", "B", "c"}, "c");
+  const std::string top = ListItems(list1)[0], lower = top == "b" ? "B" : "b";
+  DialogWatcher message("Vel-Tarrow"), input(kInputTitle, lower);
+  vt::EditSelected(host_.hwnd(), list1, hide_);
+  EXPECT_EQ(ListItems(list1), (Strings{top, lower, lower}));
+}
+
+}  // namespace

@@ -1,0 +1,107 @@
+// The registry layer and the key paths, on the test prefix's registry.
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "dialog_watcher.h"
+#include "settings/full_registry.h"
+#include "settings/keys.h"
+#include "test_support.h"
+
+namespace {
+
+using vt::test::DialogWatcher;
+using vt::test::KeyExists;
+using vt::test::RawValue;
+const HKEY kCu = HKEY_CURRENT_USER;
+const std::string kKey = "Software\\VtTest\\Registry", kTop = "VtGuardProbe";
+
+class Registry : public ::testing::Test {
+ protected:
+  void SetUp() override { TearDown(); }
+  void TearDown() override {
+    for (const std::string& k : {std::string("Software\\VtTest"), kTop})
+      RegDeleteTreeA(kCu, k.c_str());
+  }
+};
+
+TEST_F(Registry, ReadDropsTheLastStoredByte) {
+  const DWORD abcd = 0x64636261;  // "abcd" in memory order
+  vt::test::WriteRaw(kKey, "sz", REG_SZ, "abc", 4);
+  vt::test::WriteRaw(kKey, "empty", REG_SZ, "", 1);
+  vt::test::WriteRaw(kKey, "size 0", REG_SZ, "", 0);
+  vt::test::WriteRaw(kKey, "no nul", REG_SZ, "abcd", 3);  // no NUL follows for the platform to add
+  vt::test::WriteRaw(kKey, "dword", REG_DWORD, &abcd, 4);
+  const std::tuple<const char*, const char*, const char*> rows[] = {
+      {"sz", "abc", "text and its NUL"},
+      {"empty", "", "a stored empty text is no missing value"},
+      {"size 0", "DEF", "a value of size 0 gives the default"},
+      {"no nul", "ab", "stored without NUL: the last character goes"},
+      {"dword", "abc", "other types: the raw bytes less the last"},
+      {"missing", "DEF", "a missing value gives the default"},
+  };
+  for (auto [name, want, reason] : rows)
+    EXPECT_EQ(vt::RegistryRead(kCu, kKey, name, "DEF"), want) << name << ": " << reason;
+  EXPECT_EQ(vt::RegistryRead(kCu, kKey + "\\Not\\There", "x", "DEF"), "DEF");
+  EXPECT_FALSE(KeyExists(kKey + "\\Not")) << "a read creates no key";
+}
+
+TEST_F(Registry, WriteStoresTheTextAndItsNulCreatingMissingKeys) {
+  for (const std::string text : {"", "11", "\xA0 caf\xE9 \\\\"}) {
+    EXPECT_TRUE(vt::RegistryWrite(kCu, kKey + "\\A\\B", "v", text));
+    DWORD type = 0;
+    EXPECT_EQ(RawValue(kCu, kKey + "\\A\\B", "v", &type), text + '\0') << "1 byte for \"\"";
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  }
+  EXPECT_FALSE(vt::RegistryWrite(reinterpret_cast<HKEY>(0x1234), "x", "v", "d")) << "no key";
+}
+
+TEST_F(Registry, StarNamesTheDefaultValueAndFailedDeletesAreSilent) {
+  ASSERT_TRUE(vt::RegistryWrite(kCu, kKey, "*", "unnamed"));
+  ASSERT_TRUE(vt::RegistryWrite(kCu, kKey, "kept", "2"));
+  EXPECT_EQ(RawValue(kCu, kKey, nullptr), std::string("unnamed", 8));
+  EXPECT_EQ(vt::RegistryRead(kCu, kKey, "*", ""), "unnamed");
+  DialogWatcher box("Vel-Tarrow");
+  EXPECT_TRUE(vt::RegistryDelete(kCu, kKey, "*"));
+  EXPECT_FALSE(vt::RegistryDelete(kCu, kKey, "*")) << "a missing value";
+  EXPECT_FALSE(vt::RegistryDelete(kCu, kKey + "\\Nope", "*")) << "a missing key";
+  box.Stop();
+  EXPECT_FALSE(box.found) << "a failed delete shows nothing";
+  EXPECT_FALSE(RawValue(kCu, kKey, nullptr));
+  EXPECT_TRUE(RawValue(kCu, kKey, "kept")) << "only the named value goes";
+}
+
+TEST_F(Registry, EmptyNameDeletesTheKeyUnlessItIsRightUnderTheRoot) {
+  ASSERT_TRUE(vt::RegistryWrite(kCu, kKey + "\\Child", "v", "1"));
+  EXPECT_TRUE(vt::RegistryDelete(kCu, kKey + "\\Child", ""));
+  EXPECT_FALSE(KeyExists(kKey + "\\Child"));
+  EXPECT_TRUE(KeyExists(kKey)) << "the parent stays";
+  ASSERT_TRUE(vt::RegistryWrite(kCu, kTop, "v", "1"));
+  DialogWatcher box("Vel-Tarrow");
+  EXPECT_TRUE(vt::RegistryDelete(kCu, kTop, ""));
+  box.Wait();
+  EXPECT_EQ(box.text, "Carefull You don't want to delete that!");
+  EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+  EXPECT_FALSE(box.icon);
+  EXPECT_TRUE(KeyExists(kTop)) << "the guard deletes nothing";
+}
+
+TEST_F(Registry, KeysComeFromTheExesVersionInformation) {
+  const std::string probe = "Software\\Probe Works\\Key Probe";  // probe_version.rc
+  EXPECT_EQ(vt::ProductKey(), probe);
+  EXPECT_EQ(vt::SettingsKey(), probe + "\\Settings");
+  EXPECT_EQ(vt::ListKey(), probe + "\\List");
+}
+
+// The no-icon check proves something only if an icon is seen; a box with an
+// unexpected title must be cancelled, not left hanging.
+TEST(DialogWatcher, SeesIconsAndCancelsStrayBoxes) {
+  DialogWatcher box("Probe");
+  MessageBoxA(nullptr, "t", "Probe", MB_ICONEXCLAMATION);
+  box.Wait();
+  EXPECT_TRUE(box.icon);
+  DialogWatcher other("Probe", {}, IDOK, 300);
+  EXPECT_EQ(MessageBoxA(nullptr, "t", "Other", MB_OKCANCEL), IDCANCEL);
+}
+
+}  // namespace

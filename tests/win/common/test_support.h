@@ -129,24 +129,22 @@ class Popups {
   bool ok_ = false;
 };
 
-// Registry values as stored: the raw bytes (terminating NUL included).
+// Registry values as stored: the raw bytes (terminating NUL included, or not).
 inline std::optional<std::string> RawValue(HKEY root, const std::string& key, const char* name,
                                            DWORD* type = nullptr) {
   HKEY k = nullptr;
   if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return std::nullopt;
   DWORD t = 0, size = 0;
-  std::optional<std::string> result;
-  if (RegQueryValueExA(k, name, nullptr, &t, nullptr, &size) == ERROR_SUCCESS) {
-    std::string data(size, '\0');
-    if (RegQueryValueExA(k, name, nullptr, &t, reinterpret_cast<BYTE*>(data.data()), &size) ==
-        ERROR_SUCCESS) {
-      data.resize(size);
-      result = data;
-      if (type) *type = t;
-    }
+  std::string data;
+  LONG rc = RegQueryValueExA(k, name, nullptr, &t, nullptr, &size);
+  if (rc == ERROR_SUCCESS) {
+    data.resize(size);
+    rc = RegQueryValueExA(k, name, nullptr, &t, reinterpret_cast<BYTE*>(data.data()), &size);
   }
   RegCloseKey(k);
-  return result;
+  if (rc != ERROR_SUCCESS) return std::nullopt;
+  if (type) *type = t;
+  return data.substr(0, size);
 }
 
 // A REG_SZ value as text, without its terminating NUL.
@@ -158,13 +156,7 @@ inline std::optional<std::string> ReadValue(const std::string& key, const char* 
 
 inline void WriteRaw(const std::string& key, const char* name, DWORD type, const void* data,
                      DWORD size) {
-  HKEY k = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
-                      nullptr) != ERROR_SUCCESS) {
-    return;
-  }
-  RegSetValueExA(k, name, 0, type, static_cast<const BYTE*>(data), size);
-  RegCloseKey(k);
+  RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, type, data, size);
 }
 
 inline void WriteValue(const std::string& key, const char* name, const std::string& text) {
@@ -172,10 +164,7 @@ inline void WriteValue(const std::string& key, const char* name, const std::stri
 }
 
 inline void DeleteValue(const std::string& key, const char* name) {
-  HKEY k = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
-  RegDeleteValueA(k, name);
-  RegCloseKey(k);
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, key.c_str(), name);
 }
 
 inline bool KeyExists(const std::string& key) {

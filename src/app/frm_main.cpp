@@ -123,14 +123,14 @@ void frmMain::CreateControls() {
   Command3_ = MakeControl("BUTTON", "&Edit", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 4680, 4980,
                           615, 315, IDC_COMMAND3);
 
-  Label2_ = MakeControl("STATIC", "Running Windows", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 60, 60,
-                        1875, 195, IDC_LABEL2);
-  Label1_ = MakeControl("STATIC", "Windows To Close", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 3000, 60,
-                        1515, 195, IDC_LABEL1);
-  Label3_ = MakeControl("STATIC", "Refresh Time", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 3060, 5040,
-                        1455, 195, IDC_LABEL3);
-  Label4_ = MakeControl("STATIC", "Seconds", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 4260, 5280, 1095,
-                        195, IDC_LABEL4);
+  const DWORD label = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+  Label2_ = MakeControl("STATIC", "Running Windows", label, 60, 60, 1875, 195, IDC_LABEL2);
+  Label1_ = MakeControl("STATIC", "Windows To Close", label, 3000, 60, 1515, 195, IDC_LABEL1);
+  Label3_ = MakeControl("STATIC", "Refresh Time", label, 3060, 5040, 1455, 195, IDC_LABEL3);
+  Label4_ = MakeControl("STATIC", "Seconds", label, 4260, 5280, 1095, 195, IDC_LABEL4);
+  // A caption wider than its design box (fonts differ between systems) gets
+  // the room it needs, as an auto-sized label would.
+  for (HWND l : {Label1_, Label2_, Label3_, Label4_}) FitLabel(l);
 
   StatusBar1_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUSBAR1)),
@@ -153,6 +153,22 @@ void frmMain::CreateControls() {
     ti.lpszText = const_cast<char*>("");
     SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
     SetWindowSubclass(l, ListSubclassProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  }
+}
+
+void frmMain::FitLabel(HWND label) {
+  RECT r{};
+  GetWindowRect(label, &r);
+  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+  const std::string text = WindowText(label);
+  SIZE size{};
+  HDC dc = GetDC(label);
+  HGDIOBJ old = SelectObject(dc, font_);
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(label, dc);
+  if (size.cx > r.right - r.left) {
+    SetWindowPos(label, nullptr, 0, 0, size.cx, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
   }
 }
 

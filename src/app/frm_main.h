@@ -102,6 +102,7 @@ class frmMain {
 
   void ShowPopupMenu(HMENU menu, int defaultItem);
   void SetListTip(HWND list, const std::string& text);
+  void FitLabel(HWND label);
   static std::string WindowText(HWND hwnd);
   static std::string ProgramFolder();
   static std::string ProgramPath();

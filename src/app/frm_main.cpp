@@ -264,7 +264,7 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       OnCommand(LOWORD(wp), HIWORD(wp));
       return 0;
     case WM_VSCROLL:
-      if (reinterpret_cast<HWND>(lp) == VScroll1_) OnVScroll(LOWORD(wp));
+      if (reinterpret_cast<HWND>(lp) == VScroll1_) OnVScroll(LOWORD(wp), HIWORD(wp));
       return 0;
     case WM_TIMER:
       if (wp == kTimer1) Timer1_Timer();

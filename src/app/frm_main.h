@@ -58,7 +58,7 @@ class frmMain {
   void VScroll1_Change();
   void SetText1(const std::string& text);
   void SetVScroll1Value(int value);
-  void OnVScroll(int code);
+  void OnVScroll(int code, int thumb);
 
   // Menus.
   void mnuRefresh_Click();

@@ -117,8 +117,10 @@ void frmMain::SetVScroll1Value(int value) {
 
 void frmMain::VScroll1_Change() { SetText1(std::to_string(vscrollValue_)); }
 
-void frmMain::OnVScroll(int code) {
+void frmMain::OnVScroll(int code, int thumb) {
   switch (code) {
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: SetVScroll1Value(61 - thumb); break;
     case SB_LINEUP: SetVScroll1Value(vscrollValue_ + 1); break;
     case SB_LINEDOWN: SetVScroll1Value(vscrollValue_ - 1); break;
     case SB_PAGEUP: SetVScroll1Value(vscrollValue_ + 1); break;

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <tuple>
 
@@ -11,58 +10,43 @@ namespace {
 
 TEST(TextConvert, LeadingNumber) {
   const std::tuple<const char*, double, const char*> rows[] = {
-      {"12abc", 12, "letters or blanks after the number end it"},
       {"abc12", 0, "no number at the start"},
-      {"", 0, "empty text"},
       {"2.5", 2.5, "a fraction (a count of two and a half)"},
       {" \t-3", -3, "leading blanks, a sign"},
-      {"-", 0, "a sign alone"},
-      {"3E-1z", 0.3, "an exponent, then letters"},
+      {"3E-1z", 0.3, "an exponent; letters after the number end it"},
       {"2e", 2, "an exponent letter without digits is just a letter"},
-      {"1.2.3", 1.2, "a second point ends it"},
-      {"1,5", 1, "the point is '.' in every locale"},
       {"1e999", 0, "beyond a double"},
-      {"123456789012345678", 123456789012345678.0, "beyond 32 bits"},
   };
   for (auto [text, want, reason] : rows)
     EXPECT_DOUBLE_EQ(vt::LeadingNumber(text), want) << '"' << text << "\": " << reason;
 }
 
-TEST(TextConvert, TextToBoolean) {
+TEST(TextConvert, Booleans) {
   // want: 1 true, 0 false, -1 the fallback, whichever it is.
   const std::tuple<const char*, int, const char*> rows[] = {
-      {"True", 1, "the program's own word"},
       {"FALSE", 0, "in any letter case"},
-      {" tRuE ", 1, "with blanks around"},
-      {"0", 0, "zero"},
+      {" tRuE ", 1, "the program's own word, with blanks around"},
       {"0.5", 1, "any other number, a fraction too"},
-      {"0e5", 0, "zero with an exponent"},
+      {"0e5", 0, "zero, with an exponent too"},
       {"1e999", 1, "not zero, even beyond a double"},
       {"", -1, "empty text is no Boolean"},
-      {"yes", -1, "nor is another word"},
-      {"Truex", -1, "nor more than the word"},
+      {"Truex", -1, "nor is more than the word"},
       {"1x", -1, "nor a number with letters after it"},
   };
-  for (auto [text, want, reason] : rows) {
-    for (bool fallback : {false, true}) {
+  for (auto [text, want, reason] : rows)
+    for (bool fallback : {false, true})
       EXPECT_EQ(vt::TextToBoolean(text, fallback), want < 0 ? fallback : want == 1)
           << '"' << text << "\" fallback " << fallback << ": " << reason;
-    }
-  }
-}
-
-TEST(TextConvert, StartWithWindowsIsOnOnlyForExactlyTrue) {
+  // Start with Windows is on only for exactly "True".
   EXPECT_TRUE(vt::IsExactlyTrue("True"));
   for (const char* text : {"true", "TRUE", "1", " True"}) EXPECT_FALSE(vt::IsExactlyTrue(text));
 }
 
 TEST(TextConvert, WholeNumberText) {
   const std::tuple<double, const char*, const char*> rows[] = {
-      {12, "12", "no \".0\""},
       {-0.4, "0", "rounds to zero, with no \"-0\""},
-      {2.5, "3", "halves round away from zero"},
-      {-7, "-7", "negative"},
-      {1e16, "10000000000000000", "no exponent form"},
+      {-2.5, "-3", "halves round away from zero, the sign stays"},
+      {1e16, "10000000000000000", "no \".0\", no exponent form"},
       {std::numeric_limits<double>::quiet_NaN(), "0", "not a number"},
       {std::numeric_limits<double>::infinity(), "0", "infinite"},
   };

@@ -14,34 +14,28 @@ using vt::test::DialogWatcher;
 using vt::test::KeyExists;
 using vt::test::RawValue;
 const HKEY kCu = HKEY_CURRENT_USER;
-const std::string kKey = "Software\\VtTest\\Registry", kTop = "VtGuardProbe";
+// kTop lies right under the root, where the key-delete guard applies.
+const std::string kTop = "VtTest", kKey = kTop + "\\Registry";
 
 class Registry : public ::testing::Test {
  protected:
   void SetUp() override { TearDown(); }
-  void TearDown() override {
-    for (const std::string& k : {std::string("Software\\VtTest"), kTop})
-      RegDeleteTreeA(kCu, k.c_str());
-  }
+  void TearDown() override { RegDeleteTreeA(kCu, kTop.c_str()); }
 };
 
 TEST_F(Registry, ReadDropsTheLastStoredByte) {
-  const DWORD abcd = 0x64636261;  // "abcd" in memory order
-  vt::test::WriteRaw(kKey, "sz", REG_SZ, "abc", 4);
-  vt::test::WriteRaw(kKey, "empty", REG_SZ, "", 1);
-  vt::test::WriteRaw(kKey, "size 0", REG_SZ, "", 0);
-  vt::test::WriteRaw(kKey, "no nul", REG_SZ, "abcd", 3);  // no NUL follows for the platform to add
-  vt::test::WriteRaw(kKey, "dword", REG_DWORD, &abcd, 4);
-  const std::tuple<const char*, const char*, const char*> rows[] = {
-      {"sz", "abc", "text and its NUL"},
-      {"empty", "", "a stored empty text is no missing value"},
-      {"size 0", "DEF", "a value of size 0 gives the default"},
-      {"no nul", "ab", "stored without NUL: the last character goes"},
-      {"dword", "abc", "other types: the raw bytes less the last"},
-      {"missing", "DEF", "a missing value gives the default"},
+  // Stored as type and the first `size` bytes of `data`; no data: no value.
+  const std::tuple<const char*, DWORD, const char*, DWORD, const char*, const char*> rows[] = {
+      {"empty", REG_SZ, "", 1, "", "a stored empty text is no missing value"},
+      {"size 0", REG_SZ, "", 0, "DEF", "a value of size 0 gives the default"},
+      {"no nul", REG_SZ, "abcd", 3, "ab", "stored without NUL: the last character goes"},
+      {"dword", REG_DWORD, "abcd", 4, "abc", "other types: the raw bytes less the last"},
+      {"missing", REG_SZ, nullptr, 0, "DEF", "a missing value gives the default"},
   };
-  for (auto [name, want, reason] : rows)
+  for (auto [name, type, data, size, want, reason] : rows) {
+    if (data) vt::test::WriteRaw(kKey, name, type, data, size);
     EXPECT_EQ(vt::RegistryRead(kCu, kKey, name, "DEF"), want) << name << ": " << reason;
+  }
   EXPECT_EQ(vt::RegistryRead(kCu, kKey + "\\Not\\There", "x", "DEF"), "DEF");
   EXPECT_FALSE(KeyExists(kKey + "\\Not")) << "a read creates no key";
 }
@@ -76,7 +70,6 @@ TEST_F(Registry, EmptyNameDeletesTheKeyUnlessItIsRightUnderTheRoot) {
   EXPECT_TRUE(vt::RegistryDelete(kCu, kKey + "\\Child", ""));
   EXPECT_FALSE(KeyExists(kKey + "\\Child"));
   EXPECT_TRUE(KeyExists(kKey)) << "the parent stays";
-  ASSERT_TRUE(vt::RegistryWrite(kCu, kTop, "v", "1"));
   DialogWatcher box("Vel-Tarrow");
   EXPECT_TRUE(vt::RegistryDelete(kCu, kTop, ""));
   box.Wait();
@@ -93,8 +86,7 @@ TEST_F(Registry, KeysComeFromTheExesVersionInformation) {
   EXPECT_EQ(vt::ListKey(), probe + "\\List");
 }
 
-// The no-icon check proves something only if an icon is seen; a box with an
-// unexpected title must be cancelled, not left hanging.
+// "No icon" means something only if icons are seen; stray boxes must not hang.
 TEST(DialogWatcher, SeesIconsAndCancelsStrayBoxes) {
   DialogWatcher box("Probe");
   MessageBoxA(nullptr, "t", "Probe", MB_ICONEXCLAMATION);

@@ -3,47 +3,40 @@
 //
 //   vt_popups [option | title]...
 //
-// Every title opens one window; titles come from the ANSI command line as they
-// are. Flags act on the windows opened after them (--titles-from too):
-//   --ignore-close        the windows ignore WM_CLOSE (they stay open)
+// Every title (ANSI, as given) opens one window. Options, for all the windows:
+//   --ignore-close        the windows ignore WM_CLOSE
 //   --hidden              the windows are created hidden (else shown, not activated)
-// Options:
-//   --titles-from FILE    a window per non-empty line of FILE as well (CR/LF stripped)
-//   --log FILE            append "WM_CLOSE <index> <title>" for every WM_CLOSE received,
-//                         index counting windows from 0 in the order opened; the file
-//                         is closed after every line, so a reader always sees it whole
-//   --ready-event NAME    set the named event (made by the caller) once every window exists
+//   --titles-from FILE    a window per non-empty line of FILE as well
+//   --log FILE            append "WM_CLOSE <index> <title>" per WM_CLOSE (index in opening order)
+//   --ready-event NAME    set the caller's named event once every window exists
 //   --exit-after SECONDS  end then, whatever is still open
-//   --quiet               do not print "ready" on stdout once every window exists
+//   --quiet               accepted and ignored
 // Exit code 0 when all its windows are gone (or at --exit-after), 2 for a bad
 // command line, 3 when a window cannot be created.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
-struct Popup {
-  int index;
-  std::string title;
-  bool ignoreClose, hidden;
-};
-
+std::vector<std::string> g_titles;
 std::string g_log;
+bool g_ignoreClose = false;
 int g_open = 0;
 
 LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  const auto* popup = reinterpret_cast<const Popup*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (msg == WM_CLOSE && popup) {
+  if (msg == WM_CLOSE) {
+    // Opened and closed per line, so a reader never sees half a line.
     if (FILE* f = g_log.empty() ? nullptr : std::fopen(g_log.c_str(), "ab")) {
-      std::fprintf(f, "WM_CLOSE %d %s\n", popup->index, popup->title.c_str());
+      const auto index = GetWindowLongPtrA(hwnd, GWLP_USERDATA);
+      std::fprintf(f, "WM_CLOSE %d %s\n", static_cast<int>(index), g_titles[index].c_str());
       std::fclose(f);
     }
-    if (!popup->ignoreClose) DestroyWindow(hwnd);
+    if (!g_ignoreClose) DestroyWindow(hwnd);
     return 0;
   }
   if (msg == WM_DESTROY && --g_open == 0) PostQuitMessage(0);
@@ -58,24 +51,18 @@ int Fail(int code, const std::string& why) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::deque<Popup> popups;  // stable addresses: each window points at its own
-  bool ignoreClose = false, hidden = false, quiet = false;
+  bool hidden = false;
   std::string readyEvent;
   double exitAfter = 0;
-  auto add = [&](const std::string& title) {
-    popups.push_back({static_cast<int>(popups.size()), title, ignoreClose, hidden});
-  };
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool valued =
         arg == "--log" || arg == "--ready-event" || arg == "--exit-after" || arg == "--titles-from";
     if (valued && ++i == argc) return Fail(2, "missing value after " + arg);
     if (arg == "--ignore-close") {
-      ignoreClose = true;
+      g_ignoreClose = true;
     } else if (arg == "--hidden") {
       hidden = true;
-    } else if (arg == "--quiet") {
-      quiet = true;
     } else if (arg == "--log") {
       g_log = argv[i];
     } else if (arg == "--ready-event") {
@@ -87,35 +74,29 @@ int main(int argc, char** argv) {
       if (!in) return Fail(2, "cannot read " + std::string(argv[i]));
       for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) add(line);
+        if (!line.empty()) g_titles.push_back(line);
       }
-    } else {
-      add(arg);
+    } else if (arg != "--quiet") {
+      g_titles.push_back(arg);
     }
   }
-  if (popups.empty()) return Fail(2, "no titles given");
+  if (g_titles.empty()) return Fail(2, "no titles given");
 
   WNDCLASSA wc = {};
   wc.lpfnWndProc = PopupProc;
   wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = "VtPopupWindow";
   RegisterClassA(&wc);
-  for (Popup& p : popups) {
-    const int at = 40 + (p.index % 20) * 16;  // cascaded, so a screenshot shows them apart
-    HWND h = CreateWindowExA(0, wc.lpszClassName, p.title.c_str(), WS_OVERLAPPEDWINDOW, at, at, 320,
-                             160, nullptr, nullptr, wc.hInstance, nullptr);
-    if (!h) return Fail(3, "cannot create window " + std::to_string(p.index));
+  for (std::size_t i = 0; i < g_titles.size(); ++i) {
+    const int at = 40 + (i % 20) * 16;  // cascaded, so a screenshot shows them apart
+    HWND h = CreateWindowExA(0, wc.lpszClassName, g_titles[i].c_str(), WS_OVERLAPPEDWINDOW, at, at,
+                             320, 160, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!h) return Fail(3, "cannot create window " + std::to_string(i));
     // Messages from other programs reach the window only in the loop below.
-    SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&p));
+    SetWindowLongPtrA(h, GWLP_USERDATA, static_cast<LONG_PTR>(i));
     ++g_open;
-    if (!p.hidden) ShowWindow(h, SW_SHOWNOACTIVATE);
-  }
-
-  if (!quiet) {
-    std::puts("ready");
-    std::fflush(stdout);
+    if (!hidden) ShowWindow(h, SW_SHOWNOACTIVATE);
   }
   if (HANDLE ev = readyEvent.empty() ? nullptr
                                      : OpenEventA(EVENT_MODIFY_STATE, FALSE, readyEvent.c_str())) {

@@ -1,5 +1,7 @@
 #include "windows/find_and_close.h"
 
+#include <vector>
+
 #include "windows/list_box_items.h"
 #include "windows/title_match.h"
 #include "windows/title_rules.h"
@@ -8,26 +10,36 @@ namespace vt {
 
 void FindAndClose(HWND list1, HWND lstEnumWindows, double& closedCount,
                   const std::function<void(const std::string&)>& showStatus) {
+  // Posting runs no handler, so the running list cannot change during the
+  // pass: its entries are read once rather than once per pattern.
+  struct Entry {
+    std::string title;
+    HWND window;
+  };
+  std::vector<Entry> entries;
+  const int listed = ListCount(lstEnumWindows);
+  for (int j = 0; j < listed; ++j) {
+    entries.push_back({ListText(lstEnumWindows, j), ListWindow(lstEnumWindows, j)});
+  }
+
   // A window matched by several patterns is asked, and counted, once per
   // pattern; a window that ignores the request is asked again next scan.
   const int patterns = ListCount(list1);
   for (int i = 0; i < patterns; ++i) {
     const std::string pattern = ListText(list1, i);
-    const int listed = ListCount(lstEnumWindows);
-    for (int j = 0; j < listed; ++j) {
-      if (TitleMatches(ListText(lstEnumWindows, j), pattern)) {
+    for (const Entry& e : entries) {
+      if (TitleMatches(e.title, pattern)) {
         // Posting never waits on the other window; a stale handle just fails.
-        PostMessageA(ListWindow(lstEnumWindows, j), WM_CLOSE, 0, 0);
+        PostMessageA(e.window, WM_CLOSE, 0, 0);
         closedCount += 1;
       }
     }
   }
 
   // This one waits until the window has handled it, and is not counted.
-  const int listed = ListCount(lstEnumWindows);
-  for (int j = 0; j < listed; ++j) {
-    if (ListText(lstEnumWindows, j) == kScriptErrorTitle) {
-      SendMessageA(ListWindow(lstEnumWindows, j), WM_CLOSE, 0, 0);
+  for (const Entry& e : entries) {
+    if (e.title == kScriptErrorTitle) {
+      SendMessageA(e.window, WM_CLOSE, 0, 0);
       break;
     }
   }

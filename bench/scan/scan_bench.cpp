@@ -22,25 +22,14 @@
 #include <vector>
 
 #include "windows/find_and_close.h"
+#include "closelist/store.h"
 #include "windows/running_windows.h"
 #include "windows/title_match.h"
 
 namespace {
 
 // The first-start close list.
-const std::vector<std::string> kDefaultPatterns = {
-    "\xA0 - Microsoft Internet Explorer",
-    "- - Microsoft Internet Explorer",
-    "-- - Microsoft Internet Explorer",
-    "*XCam2* - Microsoft Internet Explorer",
-    "Ad - Microsoft Internet Explorer",
-    "*Advertisement* - Microsoft Internet Explorer",
-    "\\\\\\ Amazing Wireless Camera //// - Microsoft Internet Explorer",
-    "Alert! Very Important Message - Microsoft Internet Explorer",
-    "Award Confirmation! - Microsoft Internet Explorer",
-    "http://ads.prize-parade.example/*",
-    "Message Alert - Microsoft Internet Explorer",
-};
+const std::vector<std::string> kDefaults(vt::kDefaultPatterns.begin(), vt::kDefaultPatterns.end());
 
 // The defaults plus 89 more of the kinds a user adds from pop-ups seen.
 std::vector<std::string> HundredPatterns() {
@@ -53,7 +42,7 @@ std::vector<std::string> HundredPatterns() {
   static const char* const kForms[] = {"*%s* - Microsoft Internet Explorer",
                                        "%s! - Microsoft Internet Explorer",
                                        "http://%s.ads.example/*"};
-  std::vector<std::string> out = kDefaultPatterns;
+  std::vector<std::string> out = kDefaults;
   for (const char* form : kForms) {
     for (const char* word : kWords) {
       if (out.size() == 100) return out;
@@ -190,7 +179,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "scan_bench: needs vt_popups.exe (%s)\n", exe.c_str());
     return 2;
   }
-  const std::vector<std::vector<std::string>> patternSets = {kDefaultPatterns, HundredPatterns()};
+  const std::vector<std::vector<std::string>> patternSets = {kDefaults, HundredPatterns()};
 
   std::printf("%7s %8s %8s %7s | %9s %9s %9s %9s %9s | %7s %6s\n", "extra", "patterns", "top-lvl",
               "listed", "bare ms", "fill ms", "refresh", "close", "scan ms", "ratio", "rounds");

@@ -18,8 +18,6 @@ constexpr char kCaption[] = "Vel-Tarrow";
 constexpr double kFormWidth = 5535;
 constexpr double kFormHeight = 6615;
 
-constexpr UINT_PTR kListSubclassId = 1;
-
 }  // namespace
 
 frmMain::frmMain() = default;
@@ -147,12 +145,16 @@ void frmMain::CreateControls() {
   for (HWND l : {lstEnumWindows_, List1_}) {
     TTTOOLINFOA ti{};
     ti.cbSize = TTTOOLINFOA_V1_SIZE;
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.uFlags = TTF_IDISHWND;  // mouse messages are relayed by ListProc
     ti.hwnd = hwnd_;
     ti.uId = reinterpret_cast<UINT_PTR>(l);
     ti.lpszText = const_cast<char*>("");
     SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
-    SetWindowSubclass(l, ListSubclassProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    // Plain subclassing: the scan sends these lists thousands of messages, and
+    // a subclass kept in a window property costs a lookup on every one.
+    SetWindowLongPtrA(l, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    listProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(l, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
   }
 }
 
@@ -244,9 +246,12 @@ LRESULT CALLBACK frmMain::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 // The lists' mouse-down events: the button code is 1, 2 or 4 for the button
 // that was pressed.
-LRESULT CALLBACK frmMain::ListSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
-                                           UINT_PTR /*id*/, DWORD_PTR self) {
-  auto* form = reinterpret_cast<frmMain*>(self);
+LRESULT CALLBACK frmMain::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* form = reinterpret_cast<frmMain*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) {
+    MSG relay{hwnd, msg, wp, lp, 0, {}};
+    SendMessageA(form->tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
+  }
   int button = 0;
   if (msg == WM_LBUTTONDOWN) button = 1;
   if (msg == WM_RBUTTONDOWN) button = 2;
@@ -255,7 +260,7 @@ LRESULT CALLBACK frmMain::ListSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
     if (hwnd == form->lstEnumWindows_) form->lstEnumWindows_MouseDown(button);
     if (hwnd == form->List1_) form->List1_MouseDown(button);
   }
-  return DefSubclassProc(hwnd, msg, wp, lp);
+  return CallWindowProcA(form->listProc_, hwnd, msg, wp, lp);
 }
 
 LRESULT frmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

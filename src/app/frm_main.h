@@ -39,8 +39,7 @@ class frmMain {
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  static LRESULT CALLBACK ListSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
-                                           UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static constexpr UINT_PTR kTimer1 = 1;
   static constexpr UINT_PTR kCloseTimer = 2;
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
@@ -122,6 +121,7 @@ class frmMain {
   HWND Command1_ = nullptr, Command2_ = nullptr, Command3_ = nullptr;
   HWND Text1_ = nullptr, VScroll1_ = nullptr, StatusBar1_ = nullptr;
   HWND tooltip_ = nullptr;
+  WNDPROC listProc_ = nullptr;  // the list box class's own procedure
 
   // Scan cycle state.
   bool ScanBusy = false;

@@ -48,7 +48,7 @@ measure() {
   kill "$pid" 2>/dev/null || true
   wait 2>/dev/null || true
   awk -v p=$((p1 - p0)) -v s=$((s1 - s0)) -v hz="$hz" -v t="$secs" \
-    'BEGIN { printf "%.3f %.3f", p / hz * 60 / t, s / hz * 60 / t }'
+    'BEGIN { printf "%.3f %.3f\n", p / hz * 60 / t, s / hz * 60 / t }'
 }
 read -r app app_srv < <(measure 'Vel-Tarrow.exe' wine "$bin/Vel-Tarrow.exe")
 read -r bare bare_srv < <(measure 'app_bench.exe --baseline-enum' wine "$bin/app_bench.exe" --baseline-enum)
@@ -56,4 +56,4 @@ kill $popups 2>/dev/null || true
 awk -v a="$app" -v as="$app_srv" -v b="$bare" -v bs="$bare_srv" 'BEGIN {
   printf "idle at 1 s with 300 windows, CPU s per minute (process + wineserver):\n"
   printf "  Vel-Tarrow %.3f + %.3f; bare enumerator %.3f + %.3f; ratio %.2f\n",
-         a, as, b, bs, (b + bs) > 0 ? (a + as) / (b + bs) : 0 }'
+         a, as, b, bs, ((b + bs) > 0 ? (a + as) / (b + bs) : 0) }'

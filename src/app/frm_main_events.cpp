@@ -38,7 +38,11 @@ void frmMain::Form_Load() {
   StartWithWindowsAtStartup();
   WriteDefaultList();
   LoadList(List1_);
-  SetText1(ReadSetting(settings::kTime));
+  // A stored empty text would equal the empty box and raise nothing; the
+  // handler runs anyway, so the design interval never reaches a tick.
+  const std::string time = ReadSetting(settings::kTime);
+  if (WindowText(Text1_) == time) Text1_Change();
+  SetText1(time);
   CheckMenuItem(menuBar_, IDM_COVER,
                 TextToBoolean(ReadSetting(settings::kCover), true) ? MF_CHECKED : MF_UNCHECKED);
   SetVScroll1Value(static_cast<int>(std::nearbyint(LeadingNumber(WindowText(Text1_)))));

@@ -129,8 +129,11 @@ TEST_F(AppTest, TrayMessagesAndExit) {
 }
 
 TEST_F(AppTest, SessionEndExitsWithoutSaving) {
+  WriteValue(kSettingsKey, "Time", "");  // equal to the empty box, still corrected
   App app;
   ASSERT_TRUE(app.Start());
+  EXPECT_EQ(TextOf(app.Control(kIdcText1)), "1");
+  EXPECT_EQ(ReadValue(kSettingsKey, "Time"), "1");
   SendMessageTimeoutA(app.Main(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
   EXPECT_TRUE(app.process().WaitExit(5000));
   EXPECT_FALSE(ReadValue(kSettingsKey, "Closed"));

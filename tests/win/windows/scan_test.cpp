@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <map>
+#include <random>
 #include <tuple>
 
 #include "test_support.h"
 #include "windows/find_and_close.h"
+#include "windows/list_box_items.h"
 #include "windows/running_windows.h"
 #include "windows/search_list_box.h"
 
@@ -65,7 +69,7 @@ std::vector<std::pair<std::string, HWND>> Entries(HWND list, const std::string& 
 // Without letters, so the tag reads the same in either letter case.
 const std::string kTag = std::string("<").append(std::to_string(GetCurrentProcessId())) + ">";
 
-TEST(RefreshMain, ListsEachTitleOnceLeavingOutOwnEmptyAndSystemWindows) {
+TEST(RefreshMain, LeavesOutOwnEmptyAndSystemWindows) {
   const std::tuple<std::string, bool, const char*> rows[] = {
       {"SysFader", false, "exact system title"},
       {"SysFader " + kTag, true, "system titles are excluded whole, not as a prefix"},
@@ -81,9 +85,6 @@ TEST(RefreshMain, ListsEachTitleOnceLeavingOutOwnEmptyAndSystemWindows) {
   };
   std::string args = "\"\"";  // a window with no title
   for (const auto& row : rows) args.append(" ").append(Quoted(std::get<0>(row)));
-  // And three windows whose titles are equal up to letter case.
-  const std::string twin = " ~" + kTag;
-  for (const char* t : {"Twin", "TWIN", "Twin"}) args.append(" ").append(Quoted(t + twin));
   test::Popups popups(args);
   ASSERT_TRUE(popups.ok());
   Lists lists;
@@ -95,23 +96,49 @@ TEST(RefreshMain, ListsEachTitleOnceLeavingOutOwnEmptyAndSystemWindows) {
   }
   // Left out before the list search, which would never find it again.
   EXPECT_EQ(std::count(temp.begin(), temp.end(), ""), 0) << "an empty title in TempList";
-  // The sorted list places each new entry; its item data must follow it.
-  for (const auto& [title, window] : Entries(lists.running, kTag)) {
-    EXPECT_EQ(TitleOf(window).substr(0, 259), title) << "item data of a sorted entry";
-  }
-  // The twins, in enumeration order: one entry, made for the first of them
-  // and kept, handle and spelling, while any of them lives.
-  const auto twins = Entries(lists.temp, twin);
-  ASSERT_EQ(twins.size(), 3u);
-  for (const auto& [title, gone] : twins) {
-    const auto entries = Entries(lists.running, twin);
-    ASSERT_EQ(entries.size(), 1u) << "one entry per title, up to letter case";
-    EXPECT_EQ(entries[0], twins[0]) << "the first window's title and handle, never replaced";
-    PostMessageA(gone, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(test::WaitFor([&] { return !IsWindow(gone); }));
+}
+
+// Windows of this process open, retitle and close at random, a few at a time,
+// with titles that begin one another and differ in letter case. After every
+// refresh the list holds one entry per title up to letter case, made for the
+// first window bearing it in enumeration order and kept, spelling and handle,
+// while any window bears it.
+TEST(RefreshMain, FollowsRandomWindowChanges) {
+  using Entry = std::pair<std::string, HWND>;
+  std::map<std::string, Entry> model;  // by upper-cased title
+  std::vector<HWND> windows;
+  std::mt19937 rng(11);
+  Lists lists;
+  const std::string tag = "zz" + kTag;  // sorts last, where the remove pass starts
+  for (int step = 0; step < 200; ++step) {
+    for (int change = rng() % 3; change >= 0; --change) {
+      std::string title = tag;
+      for (int n = rng() % 4; n > 0; --n) title += "aAb"[rng() % 3];
+      const std::size_t pick = windows.empty() ? 0 : rng() % windows.size();
+      switch (windows.empty() ? 0 : rng() % 3) {
+        case 0: windows.push_back(CreateWindowExA(0, "STATIC", title.c_str(), WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0)); break;
+        case 1: SetWindowTextA(windows[pick], title.c_str()); break;
+        default: DestroyWindow(windows[pick]), windows.erase(windows.begin() + pick);
+      }
+    }
     RefreshMain(lists.running, lists.temp);
+    std::vector<Entry> now;  // our windows in enumeration order
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
+      if (TitleOf(h).rfind(tag, 0) == 0) now.emplace_back(TitleOf(h), h);
+    std::map<std::string, Entry> next;
+    for (const Entry& e : now) {
+      std::string key = e.first;
+      for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (!next.count(key)) next[key] = model.count(key) ? model[key] : e;
+    }
+    model = next;
+    std::vector<Entry> want, got = Entries(lists.running, tag);
+    for (const auto& kv : model) want.push_back(kv.second);
+    std::sort(want.begin(), want.end());
+    std::sort(got.begin(), got.end());
+    ASSERT_EQ(got, want) << "step " << step;
   }
-  EXPECT_TRUE(Entries(lists.running, twin).empty()) << "the entry goes with the last twin";
+  for (HWND w : windows) DestroyWindow(w);
 }
 
 // The helper's windows ignore WM_CLOSE, so its log shows each request, and
@@ -119,11 +146,11 @@ TEST(RefreshMain, ListsEachTitleOnceLeavingOutOwnEmptyAndSystemWindows) {
 // They are listed by hand: "*" over the real desktop would ask every window.
 TEST(FindAndClose, AsksAndCountsPerMatchingPatternOnEveryPass) {
   const std::string titles[] = {"Ad - Microsoft Internet Explorer",
-                                "AD - MICROSOFT INTERNET EXPLORER",
+                                "internet explorer script error",
                                 "Internet Explorer Script Error"};
   // Patterns; WM_CLOSE per window and pass; count per pass.
   const std::tuple<std::vector<std::string>, std::vector<int>, int, const char*> rows[] = {
-      {{"Ad - Microsoft Internet Explorer"}, {1, 0, 1}, 1, "exact title; script error uncounted"},
+      {{"Ad - Microsoft Internet Explorer"}, {1, 0, 1}, 1, "exact title; script error exact and uncounted"},
       {{"*Explorer", "Ad*"}, {2, 0, 1}, 2, "matched by two patterns: asked and counted twice"},
       {{}, {0, 0, 1}, 0, "an empty list still closes the script error"},
       {{""}, {0, 0, 1}, 0, "an empty pattern closes nothing"},
@@ -134,13 +161,15 @@ TEST(FindAndClose, AsksAndCountsPerMatchingPatternOnEveryPass) {
                       Quoted(titles[2]) + " \"\"");
   ASSERT_TRUE(popups.ok());
   Lists lists;
-  HWND marker = nullptr;
+  HWND window[4] = {};  // by title; the marker last
   for (HWND h = nullptr; (h = FindWindowExA(nullptr, h, "VtPopupWindow", nullptr)) != nullptr;) {
     DWORD pid = 0;
     if (!GetWindowThreadProcessId(h, &pid) || pid != popups.process().Id()) continue;
-    EnumWindowsProc(h, reinterpret_cast<LPARAM>(lists.running));
-    if (TitleOf(h).empty()) marker = h;
+    window[std::find(titles, titles + 3, TitleOf(h)) - titles] = h;
   }
+  // Unsorted, in this order: the lower-case script error comes first.
+  for (int w = 0; w < 3; ++w) ListAdd(lists.temp, titles[w], window[w]);
+  HWND marker = window[3];
   std::size_t done = 0;  // log lines of the rows before
   for (const auto& [patterns, asked, counted, why] : rows) {
     SendMessageA(lists.close, LB_RESETCONTENT, 0, 0);
@@ -150,11 +179,11 @@ TEST(FindAndClose, AsksAndCountsPerMatchingPatternOnEveryPass) {
     double count = 10;
     std::vector<std::string> shown;
     auto show = [&](const std::string& text) { shown.push_back(text); };
-    FindAndClose(lists.close, lists.running, count, show);
+    FindAndClose(lists.close, lists.temp, count, show);
     auto log = popups.Log();
     EXPECT_GE(std::count(log.begin() + done, log.end(), "WM_CLOSE 2 " + titles[2]), 1)
         << why << ": the script error is sent WM_CLOSE, handled before the pass ends";
-    FindAndClose(lists.close, lists.running, count, show);
+    FindAndClose(lists.close, lists.temp, count, show);
     PostMessageA(marker, WM_CLOSE, 0, 0);
     const auto ended = [&] {
       return (log = popups.Log()).size() > done && log.back() == "WM_CLOSE 3 ";

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "test_support.h"
 
 namespace vt::e2e {
@@ -36,16 +38,17 @@ inline std::string TextOf(HWND w) {  // works across processes
 }
 
 // Wine without a desktop shows each tray icon as a child window.
-inline int CountTrayIcons() {
-  int count = 0;
+inline std::vector<HWND> TrayIcons() {
+  std::vector<HWND> icons;
   HWND tray = nullptr, icon = nullptr;
   while ((tray = FindWindowExA(nullptr, tray, "__winex11_standalone_tray", nullptr))) {
     while ((icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr))) {
-      count += IsWindowVisible(icon) ? 1 : 0;
+      if (IsWindowVisible(icon)) icons.push_back(icon);
     }
   }
-  return count;
+  return icons;
 }
+inline int CountTrayIcons() { return static_cast<int>(TrayIcons().size()); }
 
 inline HWND VisibleWindow(const char* cls) {
   HWND w = FindWindowA(cls, nullptr);
@@ -76,6 +79,7 @@ class App {
 
   // Starts the program and waits until start-up has written the status bar.
   bool Start(const std::string& exe = ExePath()) {
+    iconsBefore_ = TrayIcons();
     return process_.Start(Quoted(exe)) &&
            WaitFor([&] { return StatusText().rfind("Total POP-UP", 0) == 0; }, seconds(20));
   }
@@ -95,11 +99,20 @@ class App {
     HWND bar = FindWindowExA(Main(), nullptr, "msctls_statusbar32", nullptr);
     return bar ? TextOf(bar) : std::string{};
   }
-  // The tray icon's callback: a mouse move whose x is the mouse message.
-  void Tray(UINT mouseMessage) const { PostMessageA(Main(), WM_MOUSEMOVE, 0, mouseMessage); }
+  // A click on the program's own tray icon, the one that appeared since
+  // Start(): the shell, not the test, turns it into the program's callback.
+  void Click(UINT mouseMessage) const {
+    HWND icon = nullptr;
+    WaitFor([&] {
+      for (HWND i : TrayIcons())
+        if (std::find(iconsBefore_.begin(), iconsBefore_.end(), i) == iconsBefore_.end()) icon = i;
+      return icon != nullptr;
+    });
+    PostMessageA(icon, mouseMessage, 0, MAKELPARAM(4, 4));
+  }
   void Command(int id) const { PostMessageA(Main(), WM_COMMAND, id, 0); }
   void Show() const {
-    Tray(WM_LBUTTONDBLCLK);
+    Click(WM_LBUTTONDBLCLK);
     WaitFor([&] { return IsWindowVisible(Main()) != FALSE; });
   }
   int RunningIndex(const std::string& title) const {
@@ -116,6 +129,7 @@ class App {
 
  private:
   Process process_;
+  std::vector<HWND> iconsBefore_;
 };
 
 }  // namespace vt::e2e

@@ -20,8 +20,7 @@ int main(int argc, char** argv) {
   Sleep(1500);
   App app;
   if (!app.Start()) return 1;
-  app.Tray(WM_LBUTTONDBLCLK);
-  WaitFor([&] { return IsWindowVisible(app.Main()) != FALSE; }, std::chrono::seconds(5));
+  app.Show();
   SendMessageA(app.Control(2006), LB_SETCURSEL, 4, 0);
   Sleep(1000);
   RECT r{};

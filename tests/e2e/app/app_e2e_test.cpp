@@ -58,7 +58,7 @@ TEST_F(AppTest, ClosesAMatchingPopupAndCountsIt) {
   }
   // Its entry would stand for the next window of the same title up to letter
   // case, keeping its own text and old handle: wait until it has gone.
-  ASSERT_TRUE(WaitFor([&] { return app.RunningIndex("Ad - Microsoft Internet Explorer") < 0; }));
+  ASSERT_TRUE(WaitFor([&] { return app.Index("Ad - Microsoft Internet Explorer") < 0; }));
   Popups ad("\"Ad - Microsoft Internet Explorer\"");
   EXPECT_TRUE(ad.process().WaitExit(1000 + 3000)) << "closed within one Refresh Time and a margin";
   EXPECT_EQ(ad.Log(), std::vector<std::string>{"WM_CLOSE 0 Ad - Microsoft Internet Explorer"});
@@ -161,7 +161,7 @@ TEST_F(AppTest, CloseBoxHidesToTheTrayAndSaves) {
   Popups popups("\"Cover me please\" \"Ad - Microsoft Internet Explorer\"");
   ASSERT_TRUE(WaitFor([&] { return app.StatusText() == "Total POP-UP ads closed since startup: 42"; },
                       seconds(6)));
-  app.Select(kIdcLstEnumWindows, app.RunningIndex("Cover me please"));
+  app.Select(kIdcLstEnumWindows, app.Index("Cover me please"));
   EXPECT_TRUE(WaitFor([] { return VisibleWindow("VelTarrowCover") != nullptr; }));
 
   PostMessageA(app.Main(), WM_CLOSE, 0, 0);  // the close box, or any program
@@ -211,25 +211,46 @@ TEST_F(AppTest, OffScreenPositionIsCentredAndWrittenBack) {
   EXPECT_EQ(ReadValue(kSettingsKey, "MainLeft"), "1500");
 }
 
-TEST_F(AppTest, RightClickOpensEachListsMenuWhateverTheSelection) {
+// Each trigger of the close-list commands, as the stored list shows it. The
+// right button opens each list's menu, with no entry selected too.
+TEST_F(AppTest, CloseListCommandsFromButtonsDoubleClicksAndMenus) {
   App app;
   ASSERT_TRUE(app.Start());
   app.Show();
   for (int id : {kIdcLstEnumWindows, kIdcList1}) {
-    for (int sel : {-1, 0}) {
-      HWND list = app.Control(id);
-      SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(sel), 0);
-      PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
-      EXPECT_TRUE(WaitFor([] { return VisibleWindow("#32768") != nullptr; })) << id << "/" << sel;
-      SendMessageA(app.Main(), WM_CANCELMODE, 0, 0);
-      PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
-      EXPECT_TRUE(WaitFor([] { return VisibleWindow("#32768") == nullptr; }));
-    }
+    PostMessageA(app.Control(id), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    EXPECT_TRUE(WaitFor([] { return VisibleWindow("#32768") != nullptr; })) << id;
+    SendMessageA(app.Main(), WM_CANCELMODE, 0, 0);
+    PostMessageA(app.Control(id), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(WaitFor([] { return VisibleWindow("#32768") == nullptr; }));
   }
   PostMessageA(app.Control(kIdcList1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   PostMessageA(app.Control(kIdcList1), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
   std::this_thread::sleep_for(milliseconds(500));
   EXPECT_EQ(VisibleWindow("#32768"), nullptr) << "a left press opens no menu";
+
+  Popups popup("\"Pick me\"");
+  app.Command(kIdmRefresh);
+  ASSERT_TRUE(WaitFor([&] { return app.Index("Pick me") >= 0; }));
+  // The list whose entry is selected; a button clicked, a double click, or a menu command.
+  const std::tuple<int, int, const char*, const char*> rows[] = {
+      {kIdcLstEnumWindows, 2003, "12", "\">\" adds the selected title"},
+      {kIdcList1, 2004, "11", "\"<\" removes the selected entry"},
+      {kIdcLstEnumWindows, LBN_DBLCLK, "12", "a double click on a running window adds"},
+      {kIdcList1, LBN_DBLCLK, "11", "a double click on the close list removes"},
+      {kIdcLstEnumWindows, 1009, "12", "\"&Add\" of the running list's menu"},
+      {kIdcList1, 1010, "11", "\"Remove\" of the close list's menu"},
+  };
+  for (auto [list, trigger, count, why] : rows) {
+    app.Select(list, app.Index("Pick me", list));
+    const bool adds = list == kIdcLstEnumWindows;  // the cover option is on: selecting covers
+    EXPECT_TRUE(!adds || WaitFor([] { return VisibleWindow("VelTarrowCover") != nullptr; }));
+    if (trigger > 2000) SendMessageA(app.Control(trigger), BM_CLICK, 0, 0);
+    if (trigger == LBN_DBLCLK) PostMessageA(app.Main(), WM_COMMAND, MAKEWPARAM(list, LBN_DBLCLK), 0);
+    if (trigger < 2000 && trigger > 1000) app.Command(trigger);
+    EXPECT_TRUE(WaitFor([&] { return ReadValue(kListKey, "Count") == count; })) << why;
+    EXPECT_TRUE(!adds || !VisibleWindow("VelTarrowCover")) << why << ": adding hides the cover";
+  }
 }
 
 TEST_F(AppTest, SelectingAWindowRestoresItAndCoversIt) {
@@ -241,9 +262,9 @@ TEST_F(AppTest, SelectingAWindowRestoresItAndCoversIt) {
   ShowWindow(minimized, SW_MINIMIZE);
   ShowWindow(maximized, SW_MAXIMIZE);
   app.Command(kIdmRefresh);
-  ASSERT_TRUE(WaitFor([&] { return app.RunningIndex("Minimized pop-up") >= 0; }));
+  ASSERT_TRUE(WaitFor([&] { return app.Index("Minimized pop-up") >= 0; }));
 
-  app.Select(kIdcLstEnumWindows, app.RunningIndex("Minimized pop-up"));
+  app.Select(kIdcLstEnumWindows, app.Index("Minimized pop-up"));
   EXPECT_TRUE(WaitFor([&] { return !IsIconic(minimized); }));
   HWND cover = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (cover = VisibleWindow("VelTarrowCover")) != nullptr; }));
@@ -253,14 +274,14 @@ TEST_F(AppTest, SelectingAWindowRestoresItAndCoversIt) {
   EXPECT_TRUE(EqualRect(&target, &covered));
   EXPECT_TRUE(GetWindowLongA(app.Main(), GWL_EXSTYLE) & WS_EX_TOPMOST) << "main stays topmost";
 
-  app.Select(kIdcLstEnumWindows, app.RunningIndex("Maximized pop-up"));
+  app.Select(kIdcLstEnumWindows, app.Index("Maximized pop-up"));
   std::this_thread::sleep_for(milliseconds(300));
   EXPECT_TRUE(IsZoomed(maximized)) << "a window that is not minimized keeps its state";
 
   app.Command(kIdmCover);  // off: the next selection only hides the cover
   EXPECT_TRUE(WaitFor([] { return ReadValue(kSettingsKey, "Cover") == "False"; }));
   EXPECT_TRUE(IsWindowVisible(cover)) << "toggling alone does not hide it";
-  app.Select(kIdcLstEnumWindows, app.RunningIndex("Minimized pop-up"));
+  app.Select(kIdcLstEnumWindows, app.Index("Minimized pop-up"));
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(cover); }));
 }
 
@@ -281,22 +302,6 @@ TEST_F(AppTest, TrayIconComesBackAfterTheShellLosesIt) {
   // Re-added on the 21st scan tick, the one that makes the count 21.
   ASSERT_TRUE(WaitFor([&] { return CountTrayIcons() == icons + 1; }, seconds(30)));
   EXPECT_EQ(app.StatusText(), "Total POP-UP ads closed since startup: 21");
-}
-
-TEST_F(AppTest, HelpWithoutAPageDoesNothing) {
-  const std::string dir = TempPath("vt_nohelp"), copy = dir + "\\Vel-Tarrow.exe";
-  CreateDirectoryA(dir.c_str(), nullptr);
-  ASSERT_TRUE(CopyFileA(App::ExePath().c_str(), copy.c_str(), FALSE));  // no page beside it
-  {
-    App app;
-    ASSERT_TRUE(app.Start(copy));
-    app.Command(kIdmHelpTopics);
-    std::this_thread::sleep_for(milliseconds(800));
-    EXPECT_TRUE(app.process().Running());
-    EXPECT_EQ(VisibleWindow("#32770"), nullptr) << "no message box";
-  }
-  DeleteFileA(copy.c_str());
-  RemoveDirectoryA(dir.c_str());
 }
 
 }  // namespace

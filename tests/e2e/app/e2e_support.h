@@ -21,7 +21,7 @@ inline constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\
 
 // Ids of the program's resource.h.
 enum : int {
-  kIdmRefresh = 1001, kIdmCover = 1002, kIdmStartwWindows = 1003, kIdmHelpTopics = 1004,
+  kIdmRefresh = 1001, kIdmCover = 1002, kIdmStartwWindows = 1003,
   kIdmExit = 1008, kIdcLstEnumWindows = 2002, kIdcList1 = 2006, kIdcText1 = 2009,
 };
 
@@ -115,8 +115,8 @@ class App {
     Click(WM_LBUTTONDBLCLK);
     WaitFor([&] { return IsWindowVisible(Main()) != FALSE; });
   }
-  int RunningIndex(const std::string& title) const {
-    return static_cast<int>(SendMessageA(Control(kIdcLstEnumWindows), LB_FINDSTRINGEXACT,
+  int Index(const std::string& title, int listId = kIdcLstEnumWindows) const {
+    return static_cast<int>(SendMessageA(Control(listId), LB_FINDSTRINGEXACT,
                                          static_cast<WPARAM>(-1),
                                          reinterpret_cast<LPARAM>(title.c_str())));
   }

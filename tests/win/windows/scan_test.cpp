@@ -1,10 +1,10 @@
-// The scan on real windows: FindListItem on list and combo boxes, then
-// RefreshMain and FindAndClose on the windows of a vt_popups process, as the
-// program meets pop-ups of other programs.
+// The scan on real top-level windows of this process and real list boxes:
+// FindListItem, RefreshMain and FindAndClose.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
+#include <list>
 #include <map>
 #include <random>
 #include <tuple>
@@ -18,29 +18,49 @@
 namespace vt {
 namespace {
 
-using test::Quoted;
+using Strings = std::vector<std::string>;
+using Entry = std::pair<std::string, HWND>;
 
 TEST(FindListItem, SearchesListAndComboBoxesByTheirOwnMessages) {
-  const std::tuple<const char*, bool, int, int, const char*> rows[] = {
-      {"ALPHA", true, -1, 1, "exact search ignores letter case"},
-      {"alph", true, -1, -1, "exact search does not take a prefix"},
-      {"ALPH", false, -1, 1, "prefix search returns the first item that begins so"},
-      {"alph", false, 1, 2, "the search begins after item `start`"},
-  };
+  const std::tuple<const char*, bool, int, int> rows[] = {
+      {"ALPHA", true, -1, 1}, {"alph", true, -1, -1}, {"ALPH", false, -1, 1}, {"alph", false, 1, 2}};
+  test::ControlHost host;
   for (const bool combo : {false, true}) {
-    test::ControlHost host;
-    HWND control = combo ? host.Add("COMBOBOX", CBS_DROPDOWNLIST | CBS_HASSTRINGS)
-                         : host.Add("LISTBOX", LBS_HASSTRINGS);
-    const std::string kind = combo ? "combo box: " : "list box: ";
-    for (bool exact : {true, false}) EXPECT_EQ(FindListItem(control, "a", exact, -1), -1) << kind;
-    for (const char* item : {"Beta", "alpha", "Alphabet"}) {
-      SendMessageA(control, combo ? CB_ADDSTRING : LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-    }
-    for (const auto& [text, exact, start, expected, why] : rows) {
-      EXPECT_EQ(FindListItem(control, text, exact, start), expected) << kind << why;
-    }
+    HWND box = combo ? host.Add("COMBOBOX", CBS_DROPDOWNLIST | CBS_HASSTRINGS)
+                     : host.Add("LISTBOX", LBS_HASSTRINGS);
+    for (const char* item : {"Beta", "alpha", "Alphabet"})
+      SendMessageA(box, combo ? CB_ADDSTRING : LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    for (const auto& [text, exact, start, want] : rows)
+      EXPECT_EQ(FindListItem(box, text, exact, start), want) << combo << text << exact << start;
   }
 }
+
+// A hidden top-level window that counts the WM_CLOSE it gets and stays open.
+struct Window {
+  explicit Window(const std::string& title) {
+    static const ATOM cls = [] {
+      WNDCLASSA wc{};
+      wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        if (m == WM_NCCREATE) {
+          const auto self = reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams;
+          SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        }
+        if (m != WM_CLOSE) return DefWindowProcA(h, m, w, l);
+        reinterpret_cast<Window*>(GetWindowLongPtrA(h, GWLP_USERDATA))->closes++;
+        return 0;
+      };
+      wc.hInstance = GetModuleHandleA(nullptr);
+      wc.lpszClassName = "VtScanTestWindow";
+      return RegisterClassA(&wc);
+    }();
+    hwnd = CreateWindowExA(0, MAKEINTATOM(cls), title.c_str(), WS_POPUP, 0, 0, 9, 9, nullptr,
+                           nullptr, GetModuleHandleA(nullptr), this);
+  }
+  Window(const Window&) = delete;
+  ~Window() { DestroyWindow(hwnd); }
+  HWND hwnd;
+  int closes = 0;
+};
 
 // The lists the main window owns, on a host that the scan leaves out.
 struct Lists : test::ControlHost {
@@ -55,9 +75,9 @@ std::string TitleOf(HWND h) {
   return buf;
 }
 
-// Entries of a list whose title holds `part`, in list order: title and window.
-std::vector<std::pair<std::string, HWND>> Entries(HWND list, const std::string& part) {
-  std::vector<std::pair<std::string, HWND>> out;
+// Entries of a list whose title holds `part`: title and window.
+std::vector<Entry> Entries(HWND list, const std::string& part) {
+  std::vector<Entry> out;
   const auto items = test::ListItems(list);
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (items[i].find(part) == std::string::npos) continue;
@@ -83,10 +103,9 @@ TEST(RefreshMain, LeavesOutOwnEmptyAndSystemWindows) {
       {"Caf\xE9\xA0" + kTag, true, "ANSI bytes above 0x7F pass unchanged"},
       {"Long " + kTag + std::string(300, 'x'), true, "listed under its first 259 characters"},
   };
-  std::string args = "\"\"";  // a window with no title
-  for (const auto& row : rows) args.append(" ").append(Quoted(std::get<0>(row)));
-  test::Popups popups(args);
-  ASSERT_TRUE(popups.ok());
+  std::list<Window> windows;
+  windows.emplace_back("");  // no title
+  for (const auto& row : rows) windows.emplace_back(std::get<0>(row));
   Lists lists;
   RefreshMain(lists.running, lists.temp);
   const auto listed = test::ListItems(lists.running), temp = test::ListItems(lists.temp);
@@ -98,15 +117,14 @@ TEST(RefreshMain, LeavesOutOwnEmptyAndSystemWindows) {
   EXPECT_EQ(std::count(temp.begin(), temp.end(), ""), 0) << "an empty title in TempList";
 }
 
-// Windows of this process open, retitle and close at random, a few at a time,
-// with titles that begin one another and differ in letter case. After every
-// refresh the list holds one entry per title up to letter case, made for the
-// first window bearing it in enumeration order and kept, spelling and handle,
-// while any window bears it.
+// Windows open, retitle and close at random, a few at a time, with titles
+// that begin one another and differ in letter case. After every refresh the
+// list holds one entry per title up to letter case, made for the first window
+// bearing it in enumeration order and kept, spelling and handle, while any
+// window bears it.
 TEST(RefreshMain, FollowsRandomWindowChanges) {
-  using Entry = std::pair<std::string, HWND>;
   std::map<std::string, Entry> model;  // by upper-cased title
-  std::vector<HWND> windows;
+  std::list<Window> windows;
   std::mt19937 rng(11);
   Lists lists;
   const std::string tag = "zz" + kTag;  // sorts last, where the remove pass starts
@@ -114,22 +132,21 @@ TEST(RefreshMain, FollowsRandomWindowChanges) {
     for (int change = rng() % 3; change >= 0; --change) {
       std::string title = tag;
       for (int n = rng() % 4; n > 0; --n) title += "aAb"[rng() % 3];
-      const std::size_t pick = windows.empty() ? 0 : rng() % windows.size();
+      auto pick = windows.begin();
+      std::advance(pick, windows.empty() ? 0 : rng() % windows.size());
       switch (windows.empty() ? 0 : rng() % 3) {
-        case 0: windows.push_back(CreateWindowExA(0, "STATIC", title.c_str(), WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0)); break;
-        case 1: SetWindowTextA(windows[pick], title.c_str()); break;
-        default: DestroyWindow(windows[pick]), windows.erase(windows.begin() + pick);
+        case 0: windows.emplace_back(title); break;
+        case 1: SetWindowTextA(pick->hwnd, title.c_str()); break;
+        default: windows.erase(pick);
       }
     }
     RefreshMain(lists.running, lists.temp);
-    std::vector<Entry> now;  // our windows in enumeration order
-    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
-      if (TitleOf(h).rfind(tag, 0) == 0) now.emplace_back(TitleOf(h), h);
     std::map<std::string, Entry> next;
-    for (const Entry& e : now) {
-      std::string key = e.first;
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {  // enumeration order
+      std::string key = TitleOf(h);
       for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      if (!next.count(key)) next[key] = model.count(key) ? model[key] : e;
+      if (TitleOf(h).rfind(tag, 0) == 0 && !next.count(key))
+        next[key] = model.count(key) ? model[key] : Entry{TitleOf(h), h};
     }
     model = next;
     std::vector<Entry> want, got = Entries(lists.running, tag);
@@ -138,64 +155,42 @@ TEST(RefreshMain, FollowsRandomWindowChanges) {
     std::sort(got.begin(), got.end());
     ASSERT_EQ(got, want) << "step " << step;
   }
-  for (HWND w : windows) DestroyWindow(w);
 }
 
-// The helper's windows ignore WM_CLOSE, so its log shows each request, and
-// each row runs two passes: a window that stays is asked and counted again.
-// They are listed by hand: "*" over the real desktop would ask every window.
+// The windows stay open, and each row runs two passes: a window that stays is
+// asked and counted again. They are listed by hand, unsorted, the lower-case
+// script error first: "*" over the real desktop would ask every window.
 TEST(FindAndClose, AsksAndCountsPerMatchingPatternOnEveryPass) {
-  const std::string titles[] = {"Ad - Microsoft Internet Explorer",
-                                "internet explorer script error",
-                                "Internet Explorer Script Error"};
+  std::list<Window> windows;
+  Lists lists;
+  for (const char* t : {"Ad - Microsoft Internet Explorer", "internet explorer script error",
+                        kScriptErrorTitle}) {
+    ListAdd(lists.temp, t, windows.emplace_back(t).hwnd);
+  }
   // Patterns; WM_CLOSE per window and pass; count per pass.
-  const std::tuple<std::vector<std::string>, std::vector<int>, int, const char*> rows[] = {
-      {{"Ad - Microsoft Internet Explorer"}, {1, 0, 1}, 1, "exact title; script error exact and uncounted"},
+  const std::tuple<Strings, std::vector<int>, int, const char*> rows[] = {
+      {{"Ad - Microsoft Internet Explorer"}, {1, 0, 1}, 1, "exact title; script error exact, uncounted"},
       {{"*Explorer", "Ad*"}, {2, 0, 1}, 2, "matched by two patterns: asked and counted twice"},
       {{}, {0, 0, 1}, 0, "an empty list still closes the script error"},
       {{""}, {0, 0, 1}, 0, "an empty pattern closes nothing"},
       {{"*"}, {1, 1, 2}, 3, "a lone star closes every listed window"},
   };
-  // A last window, untitled so never listed, ends each row: posts arrive in order.
-  test::Popups popups("--ignore-close " + Quoted(titles[0]) + " " + Quoted(titles[1]) + " " +
-                      Quoted(titles[2]) + " \"\"");
-  ASSERT_TRUE(popups.ok());
-  Lists lists;
-  HWND window[4] = {};  // by title; the marker last
-  for (HWND h = nullptr; (h = FindWindowExA(nullptr, h, "VtPopupWindow", nullptr)) != nullptr;) {
-    DWORD pid = 0;
-    if (!GetWindowThreadProcessId(h, &pid) || pid != popups.process().Id()) continue;
-    window[std::find(titles, titles + 3, TitleOf(h)) - titles] = h;
-  }
-  // Unsorted, in this order: the lower-case script error comes first.
-  for (int w = 0; w < 3; ++w) ListAdd(lists.temp, titles[w], window[w]);
-  HWND marker = window[3];
-  std::size_t done = 0;  // log lines of the rows before
   for (const auto& [patterns, asked, counted, why] : rows) {
     SendMessageA(lists.close, LB_RESETCONTENT, 0, 0);
-    for (const auto& p : patterns) {
+    for (const auto& p : patterns)
       SendMessageA(lists.close, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(p.c_str()));
-    }
+    for (Window& w : windows) w.closes = 0;
     double count = 10;
-    std::vector<std::string> shown;
+    Strings shown;
     auto show = [&](const std::string& text) { shown.push_back(text); };
     FindAndClose(lists.close, lists.temp, count, show);
-    auto log = popups.Log();
-    EXPECT_GE(std::count(log.begin() + done, log.end(), "WM_CLOSE 2 " + titles[2]), 1)
-        << why << ": the script error is sent WM_CLOSE, handled before the pass ends";
+    EXPECT_EQ(windows.back().closes, 1) << why << ": the script error is sent WM_CLOSE, not posted";
     FindAndClose(lists.close, lists.temp, count, show);
-    PostMessageA(marker, WM_CLOSE, 0, 0);
-    const auto ended = [&] {
-      return (log = popups.Log()).size() > done && log.back() == "WM_CLOSE 3 ";
-    };
-    ASSERT_TRUE(test::WaitFor(ended));
-    for (int w = 0; w < 3; ++w) {
-      const std::string line = "WM_CLOSE " + std::to_string(w) + " " + titles[w];
-      EXPECT_EQ(std::count(log.begin() + done, log.end(), line), 2 * asked[w]) << why << line;
-    }
-    done = log.size();
+    test::PumpMessages();  // the posted requests
+    auto w = windows.begin();
+    for (int i = 0; i < 3; ++i, ++w) EXPECT_EQ(w->closes, 2 * asked[i]) << why << ": window " << i;
     auto text = [](int n) { return "Total POP-UP ads closed since startup: " + std::to_string(n); };
-    EXPECT_EQ(shown, (std::vector<std::string>{text(10 + counted), text(10 + 2 * counted)})) << why;
+    EXPECT_EQ(shown, (Strings{text(10 + counted), text(10 + 2 * counted)})) << why;
   }
 }
 

@@ -58,7 +58,7 @@ TEST_F(AppTest, ClosesAMatchingPopupAndCountsIt) {
   }
   // Its entry would stand for the next window of the same title up to letter
   // case, keeping its own text and old handle: wait until it has gone.
-  ASSERT_TRUE(WaitFor([&] { return app.Index("Ad - Microsoft Internet Explorer") < 0; }));
+  ASSERT_TRUE(WaitFor([&] { return app.RunningIndex("Ad - Microsoft Internet Explorer") < 0; }));
   Popups ad("\"Ad - Microsoft Internet Explorer\"");
   EXPECT_TRUE(ad.process().WaitExit(1000 + 3000)) << "closed within one Refresh Time and a margin";
   EXPECT_EQ(ad.Log(), std::vector<std::string>{"WM_CLOSE 0 Ad - Microsoft Internet Explorer"});
@@ -161,7 +161,7 @@ TEST_F(AppTest, CloseBoxHidesToTheTrayAndSaves) {
   Popups popups("\"Cover me please\" \"Ad - Microsoft Internet Explorer\"");
   ASSERT_TRUE(WaitFor([&] { return app.StatusText() == "Total POP-UP ads closed since startup: 42"; },
                       seconds(6)));
-  app.Select(kIdcLstEnumWindows, app.Index("Cover me please"));
+  app.Select(kIdcLstEnumWindows, app.RunningIndex("Cover me please"));
   EXPECT_TRUE(WaitFor([] { return VisibleWindow("VelTarrowCover") != nullptr; }));
 
   PostMessageA(app.Main(), WM_CLOSE, 0, 0);  // the close box, or any program
@@ -231,7 +231,7 @@ TEST_F(AppTest, CloseListCommandsFromButtonsDoubleClicksAndMenus) {
 
   Popups popup("\"Pick me\"");
   app.Command(kIdmRefresh);
-  ASSERT_TRUE(WaitFor([&] { return app.Index("Pick me") >= 0; }));
+  ASSERT_TRUE(WaitFor([&] { return app.RunningIndex("Pick me") >= 0; }));
   // The list whose entry is selected; a button clicked, a double click, or a menu command.
   const std::tuple<int, int, const char*, const char*> rows[] = {
       {kIdcLstEnumWindows, 2003, "12", "\">\" adds the selected title"},
@@ -242,7 +242,7 @@ TEST_F(AppTest, CloseListCommandsFromButtonsDoubleClicksAndMenus) {
       {kIdcList1, 1010, "11", "\"Remove\" of the close list's menu"},
   };
   for (auto [list, trigger, count, why] : rows) {
-    app.Select(list, app.Index("Pick me", list));
+    app.Select(list, app.Index(list, "Pick me"));
     const bool adds = list == kIdcLstEnumWindows;  // the cover option is on: selecting covers
     EXPECT_TRUE(!adds || WaitFor([] { return VisibleWindow("VelTarrowCover") != nullptr; }));
     if (trigger > 2000) SendMessageA(app.Control(trigger), BM_CLICK, 0, 0);
@@ -262,9 +262,9 @@ TEST_F(AppTest, SelectingAWindowRestoresItAndCoversIt) {
   ShowWindow(minimized, SW_MINIMIZE);
   ShowWindow(maximized, SW_MAXIMIZE);
   app.Command(kIdmRefresh);
-  ASSERT_TRUE(WaitFor([&] { return app.Index("Minimized pop-up") >= 0; }));
+  ASSERT_TRUE(WaitFor([&] { return app.RunningIndex("Minimized pop-up") >= 0; }));
 
-  app.Select(kIdcLstEnumWindows, app.Index("Minimized pop-up"));
+  app.Select(kIdcLstEnumWindows, app.RunningIndex("Minimized pop-up"));
   EXPECT_TRUE(WaitFor([&] { return !IsIconic(minimized); }));
   HWND cover = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (cover = VisibleWindow("VelTarrowCover")) != nullptr; }));
@@ -274,14 +274,14 @@ TEST_F(AppTest, SelectingAWindowRestoresItAndCoversIt) {
   EXPECT_TRUE(EqualRect(&target, &covered));
   EXPECT_TRUE(GetWindowLongA(app.Main(), GWL_EXSTYLE) & WS_EX_TOPMOST) << "main stays topmost";
 
-  app.Select(kIdcLstEnumWindows, app.Index("Maximized pop-up"));
+  app.Select(kIdcLstEnumWindows, app.RunningIndex("Maximized pop-up"));
   std::this_thread::sleep_for(milliseconds(300));
   EXPECT_TRUE(IsZoomed(maximized)) << "a window that is not minimized keeps its state";
 
   app.Command(kIdmCover);  // off: the next selection only hides the cover
   EXPECT_TRUE(WaitFor([] { return ReadValue(kSettingsKey, "Cover") == "False"; }));
   EXPECT_TRUE(IsWindowVisible(cover)) << "toggling alone does not hide it";
-  app.Select(kIdcLstEnumWindows, app.Index("Minimized pop-up"));
+  app.Select(kIdcLstEnumWindows, app.RunningIndex("Minimized pop-up"));
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(cover); }));
 }
 

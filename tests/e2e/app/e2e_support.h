@@ -115,11 +115,12 @@ class App {
     Click(WM_LBUTTONDBLCLK);
     WaitFor([&] { return IsWindowVisible(Main()) != FALSE; });
   }
-  int Index(const std::string& title, int listId = kIdcLstEnumWindows) const {
+  int Index(int listId, const std::string& title) const {
     return static_cast<int>(SendMessageA(Control(listId), LB_FINDSTRINGEXACT,
                                          static_cast<WPARAM>(-1),
                                          reinterpret_cast<LPARAM>(title.c_str())));
   }
+  int RunningIndex(const std::string& title) const { return Index(kIdcLstEnumWindows, title); }
   // Selects an entry of a list the way a click does.
   void Select(int listId, int index) const {
     SendMessageA(Control(listId), LB_SETCURSEL, static_cast<WPARAM>(index), 0);

@@ -86,14 +86,4 @@ TEST_F(Registry, KeysComeFromTheExesVersionInformation) {
   EXPECT_EQ(vt::ListKey(), probe + "\\List");
 }
 
-// "No icon" means something only if icons are seen; stray boxes must not hang.
-TEST(DialogWatcher, SeesIconsAndCancelsStrayBoxes) {
-  DialogWatcher box("Probe");
-  MessageBoxA(nullptr, "t", "Probe", MB_ICONEXCLAMATION);
-  box.Wait();
-  EXPECT_TRUE(box.icon);
-  DialogWatcher other("Probe", {}, IDOK, 300);
-  EXPECT_EQ(MessageBoxA(nullptr, "t", "Other", MB_OKCANCEL), IDCANCEL);
-}
-
 }  // namespace

@@ -1,5 +1,4 @@
-// The scan on real top-level windows of this process and real list boxes:
-// FindListItem, RefreshMain and FindAndClose.
+// The scan on real top-level windows of this process and real list boxes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,27 +12,12 @@
 #include "windows/find_and_close.h"
 #include "windows/list_box_items.h"
 #include "windows/running_windows.h"
-#include "windows/search_list_box.h"
 
 namespace vt {
 namespace {
 
 using Strings = std::vector<std::string>;
 using Entry = std::pair<std::string, HWND>;
-
-TEST(FindListItem, SearchesListAndComboBoxesByTheirOwnMessages) {
-  const std::tuple<const char*, bool, int, int> rows[] = {
-      {"ALPHA", true, -1, 1}, {"alph", true, -1, -1}, {"ALPH", false, -1, 1}, {"alph", false, 1, 2}};
-  test::ControlHost host;
-  for (const bool combo : {false, true}) {
-    HWND box = combo ? host.Add("COMBOBOX", CBS_DROPDOWNLIST | CBS_HASSTRINGS)
-                     : host.Add("LISTBOX", LBS_HASSTRINGS);
-    for (const char* item : {"Beta", "alpha", "Alphabet"})
-      SendMessageA(box, combo ? CB_ADDSTRING : LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-    for (const auto& [text, exact, start, want] : rows)
-      EXPECT_EQ(FindListItem(box, text, exact, start), want) << combo << text << exact << start;
-  }
-}
 
 // A hidden top-level window that counts the WM_CLOSE it gets and stays open.
 struct Window {

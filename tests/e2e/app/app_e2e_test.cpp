@@ -94,10 +94,13 @@ TEST_F(AppTest, RefreshTimeIsClampedStoredAndSetsTheScanRate) {
   EXPECT_TRUE(asked >= 2 && asked <= 7) << asked << " requests in 4.5 s";
 }
 
-TEST_F(AppTest, TrayMessagesAndExit) {
+TEST_F(AppTest, TrayClicksAndSessionEnd) {
+  WriteValue(kSettingsKey, "Time", "");  // equal to the empty box, still corrected
   const int icons = CountTrayIcons();
   App app;
   ASSERT_TRUE(app.Start());
+  EXPECT_EQ(TextOf(app.Control(kIdcText1)), "1");
+  EXPECT_EQ(ReadValue(kSettingsKey, "Time"), "1");
   HWND main = app.Main();
   for (UINT ignored : {WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDOWN, WM_RBUTTONDBLCLK}) app.Click(ignored);
   std::this_thread::sleep_for(milliseconds(300));
@@ -111,21 +114,11 @@ TEST_F(AppTest, TrayMessagesAndExit) {
   SendMessageA(main, WM_CANCELMODE, 0, 0);
   EXPECT_TRUE(WaitFor([] { return VisibleWindow("#32768") == nullptr; }));
 
-  app.Command(kIdmExit);
+  // Logging off ends the program as the Exit command does: no icon, nothing saved.
+  SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
   EXPECT_TRUE(app.process().WaitExit(5000));
   EXPECT_TRUE(WaitFor([&] { return CountTrayIcons() == icons; }));
   for (const char* name : {"Closed", "MainTop", "MainLeft"}) EXPECT_FALSE(ReadValue(kSettingsKey, name));
-}
-
-TEST_F(AppTest, SessionEndExitsWithoutSaving) {
-  WriteValue(kSettingsKey, "Time", "");  // equal to the empty box, still corrected
-  App app;
-  ASSERT_TRUE(app.Start());
-  EXPECT_EQ(TextOf(app.Control(kIdcText1)), "1");
-  EXPECT_EQ(ReadValue(kSettingsKey, "Time"), "1");
-  SendMessageTimeoutA(app.Main(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
-  EXPECT_TRUE(app.process().WaitExit(5000));
-  EXPECT_FALSE(ReadValue(kSettingsKey, "Closed"));
 }
 
 TEST_F(AppTest, CloseBoxHidesToTheTrayAndSaves) {
@@ -232,6 +225,8 @@ TEST_F(AppTest, CloseListCommandsFromButtonsDoubleClicksAndMenus) {
     EXPECT_TRUE(WaitFor([&] { return ReadValue(kListKey, "Count") == count; })) << why;
     EXPECT_TRUE(!adds || !VisibleWindow("VelTarrowCover")) << why << ": adding hides the cover";
   }
+  app.Command(kIdmExit);  // the tray menu's "E&xit"
+  EXPECT_TRUE(app.process().WaitExit(5000));
 }
 
 TEST_F(AppTest, SelectingAWindowRestoresItAndCoversIt) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace vt {
 namespace {
 
@@ -12,13 +14,8 @@ constexpr double kCentredTop = kScreenH / 2 - kH / 2;    // 2452.5
 constexpr double kCentredLeft = kScreenW / 2 - kW / 2;   // 4912.5
 
 TEST(CorrectFormPosition, EachDirectionIsCorrectedOnItsOwn) {
-  struct Row {
-    const char* top;
-    const char* left;
-    double wantTop, wantLeft;
-    bool corrected;
-    const char* why;
-  } rows[] = {
+  // Stored top and left; the placement; corrected (written back); why.
+  const std::tuple<const char*, const char*, double, double, bool, const char*> rows[] = {
       {"1500", "3000", 1500, 3000, false, "a position on the screen is kept"},
       {"-200", "3000", kCentredTop, 3000, true, "a negative top centres vertically only"},
       {"1500", "15261", 1500, kCentredLeft, true, "left beyond width - 100 centres, top kept"},
@@ -29,11 +26,9 @@ TEST(CorrectFormPosition, EachDirectionIsCorrectedOnItsOwn) {
       {"12px", "3000", kCentredTop, 3000, true, "a number followed by letters is not a number"},
       {" 1500 ", "3000", 1500, 3000, false, "blanks around a number are allowed"},
   };
-  for (const Row& r : rows) {
-    const FormPlacement p = CorrectFormPosition(r.top, r.left, kW, kH, kScreenW, kScreenH);
-    EXPECT_DOUBLE_EQ(p.top, r.wantTop) << r.why;
-    EXPECT_DOUBLE_EQ(p.left, r.wantLeft) << r.why;
-    EXPECT_EQ(p.corrected, r.corrected) << r.why;
+  for (auto [top, left, wantTop, wantLeft, corrected, why] : rows) {
+    const FormPlacement p = CorrectFormPosition(top, left, kW, kH, kScreenW, kScreenH);
+    EXPECT_TRUE(p.top == wantTop && p.left == wantLeft && p.corrected == corrected) << why;
   }
 }
 

@@ -102,7 +102,8 @@ TEST_F(AppTest, TrayClicksAndSessionEnd) {
   EXPECT_EQ(TextOf(app.Control(kIdcText1)), "1");
   EXPECT_EQ(ReadValue(kSettingsKey, "Time"), "1");
   HWND main = app.Main();
-  for (UINT ignored : {WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDOWN, WM_RBUTTONDBLCLK}) app.Click(ignored);
+  for (UINT ignored : {WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDOWN, WM_RBUTTONDBLCLK})
+    app.Click(ignored);
   std::this_thread::sleep_for(milliseconds(300));
   EXPECT_FALSE(IsWindowVisible(main)) << "only a double click shows the window";
   app.Click(WM_LBUTTONDBLCLK);
@@ -220,7 +221,7 @@ TEST_F(AppTest, CloseListCommandsFromButtonsDoubleClicksAndMenus) {
     const bool adds = list == kIdcLstEnumWindows;  // the cover option is on: selecting covers
     EXPECT_TRUE(!adds || WaitFor([] { return VisibleWindow("VelTarrowCover") != nullptr; }));
     if (trigger > 2000) SendMessageA(app.Control(trigger), BM_CLICK, 0, 0);
-    if (trigger == LBN_DBLCLK) PostMessageA(app.Main(), WM_COMMAND, MAKEWPARAM(list, LBN_DBLCLK), 0);
+    if (trigger == LBN_DBLCLK) PostMessageA(app.Main(), WM_COMMAND, MAKEWPARAM(list, trigger), 0);
     if (trigger < 2000 && trigger > 1000) app.Command(trigger);
     EXPECT_TRUE(WaitFor([&] { return ReadValue(kListKey, "Count") == count; })) << why;
     EXPECT_TRUE(!adds || !VisibleWindow("VelTarrowCover")) << why << ": adding hides the cover";

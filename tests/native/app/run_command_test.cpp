@@ -8,7 +8,8 @@ namespace vt {
 namespace {
 
 TEST(RunCommandFor, QuotedPathWithExeExtension) {
-  const std::tuple<const char*, const char*, const char*> rows[] = {  // path, Run value, why
+  // Program path, Run value, why.
+  const std::tuple<const char*, const char*, const char*> rows[] = {
       {"C:\\Tools\\Vel-Tarrow.exe", "\"C:\\Tools\\Vel-Tarrow.exe\"", "quoted even without spaces"},
       {"C:\\Program Files\\VT\\Vel-Tarrow.EXE", "\"C:\\Program Files\\VT\\Vel-Tarrow.exe\"",
        "the extension is always written as .exe"},

@@ -5,7 +5,10 @@
 // GetVersionExA's numbers to names: one row per line of the table, plus the
 // build bounds chosen between 95 SP1 and OSR2 and between 98 SP1 and SE.
 TEST(WindowsVersionName, EveryRowOfTheTable) {
-  const struct { unsigned long platform, major, minor, build; const char *name, *why; } rows[] = {
+  const struct {
+    unsigned long platform, major, minor, build;
+    const char *name, *why;
+  } rows[] = {
       {1, 4, 0, 0x04000000ul | 950, "Windows 95", "build 950, major.minor in the high word"},
       {1, 4, 0, 1080, "Windows 95 OSR2", "the OSR2 bound itself"},
       {1, 4, 10, 0x040A0000ul | 1998, "Windows 98", "minor 10, build 1998, high word too"},

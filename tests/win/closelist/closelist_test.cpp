@@ -106,9 +106,18 @@ TEST_F(CloseList, DeleteSavesInDisplayOrderLeavingHigherValues) {
 TEST_F(CloseList, AddTakesTheSelectedTitleUnlessListedInAnyCase) {
   const std::string listed = kSeeded[4];
   const std::tuple<const char*, Strings, Strings, const char*> rows[] = {
-      {"ad - microsoft internet explorer", {"*Ad*", listed}, {"*Ad*", listed}, "listed in another letter case"},
-      {"AD - microsoft internet explorer", {listed, "Zed"}, {listed, "Zed"}, "the first entry is searched too"},
-      {"Ad", {"*Ad*", listed}, {"*Ad*", "Ad", listed}, "plain text: an entry starting with it or *Ad* is no match"},
+      {"ad - microsoft internet explorer",
+       {"*Ad*", listed},
+       {"*Ad*", listed},
+       "listed in another letter case"},
+      {"AD - microsoft internet explorer",
+       {listed, "Zed"},
+       {listed, "Zed"},
+       "the first entry is searched too"},
+      {"Ad",
+       {"*Ad*", listed},
+       {"*Ad*", "Ad", listed},
+       "plain text: an entry starting with it or *Ad* is no match"},
   };
   for (const auto& [title, before, want, reason] : rows) {
     Clean();
@@ -154,7 +163,8 @@ TEST_F(CloseList, EditReplacesTheEntryUnlessItsTextIsListedExactly) {
     EXPECT_EQ(input.text, "You can use wildcards here, see Help");
     EXPECT_EQ(input.edit, "Alpha") << "preset: the selected entry";
     EXPECT_EQ(message.text, exists ? "That listing already exists" : "") << reason;
-    EXPECT_TRUE(!exists || (message.buttons == Strings{"OK"} && !message.icon)) << "OK only, no icon";
+    EXPECT_TRUE(!exists || (message.buttons == Strings{"OK"} && !message.icon))
+        << "OK only, no icon";
     EXPECT_EQ(ListItems(list1), (Strings{*after ? after : "Alpha", "Beta"})) << reason;
     EXPECT_EQ(Value("List1"), *after ? Stored(after) : std::nullopt) << "saved: " << reason;
   }

@@ -21,24 +21,15 @@ using Entry = std::pair<std::string, HWND>;
 
 // A hidden top-level window that counts the WM_CLOSE it gets and stays open.
 struct Window {
-  explicit Window(const std::string& title) {
-    static const ATOM cls = [] {
-      WNDCLASSA wc{};
-      wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-        if (m == WM_NCCREATE) {
-          const auto self = reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams;
-          SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        }
-        if (m != WM_CLOSE) return DefWindowProcA(h, m, w, l);
-        reinterpret_cast<Window*>(GetWindowLongPtrA(h, GWLP_USERDATA))->closes++;
-        return 0;
-      };
-      wc.hInstance = GetModuleHandleA(nullptr);
-      wc.lpszClassName = "VtScanTestWindow";
-      return RegisterClassA(&wc);
-    }();
-    hwnd = CreateWindowExA(0, MAKEINTATOM(cls), title.c_str(), WS_POPUP, 0, 0, 9, 9, nullptr,
-                           nullptr, GetModuleHandleA(nullptr), this);
+  explicit Window(const std::string& title)
+      : hwnd(CreateWindowExA(0, "STATIC", title.c_str(), WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0)) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    const WNDPROC proc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+      if (m != WM_CLOSE) return DefWindowProcA(h, m, w, l);
+      reinterpret_cast<Window*>(GetWindowLongPtrA(h, GWLP_USERDATA))->closes++;
+      return 0;
+    };
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
   }
   Window(const Window&) = delete;
   ~Window() { DestroyWindow(hwnd); }
@@ -119,9 +110,14 @@ TEST(RefreshMain, FollowsRandomWindowChanges) {
       auto pick = windows.begin();
       std::advance(pick, windows.empty() ? 0 : rng() % windows.size());
       switch (windows.empty() ? 0 : rng() % 3) {
-        case 0: windows.emplace_back(title); break;
-        case 1: SetWindowTextA(pick->hwnd, title.c_str()); break;
-        default: windows.erase(pick);
+        case 0:
+          windows.emplace_back(title);
+          break;
+        case 1:
+          SetWindowTextA(pick->hwnd, title.c_str());
+          break;
+        default:
+          windows.erase(pick);
       }
     }
     RefreshMain(lists.running, lists.temp);
@@ -147,13 +143,16 @@ TEST(RefreshMain, FollowsRandomWindowChanges) {
 TEST(FindAndClose, AsksAndCountsPerMatchingPatternOnEveryPass) {
   std::list<Window> windows;
   Lists lists;
-  for (const char* t : {"Ad - Microsoft Internet Explorer", "internet explorer script error",
-                        kScriptErrorTitle}) {
+  for (const char* t :
+       {"Ad - Microsoft Internet Explorer", "internet explorer script error", kScriptErrorTitle}) {
     ListAdd(lists.temp, t, windows.emplace_back(t).hwnd);
   }
   // Patterns; WM_CLOSE per window and pass; count per pass.
   const std::tuple<Strings, std::vector<int>, int, const char*> rows[] = {
-      {{"Ad - Microsoft Internet Explorer"}, {1, 0, 1}, 1, "exact title; script error exact, uncounted"},
+      {{"Ad - Microsoft Internet Explorer"},
+       {1, 0, 1},
+       1,
+       "exact title; script error exact, uncounted"},
       {{"*Explorer", "Ad*"}, {2, 0, 1}, 2, "matched by two patterns: asked and counted twice"},
       {{}, {0, 0, 1}, 0, "an empty list still closes the script error"},
       {{""}, {0, 0, 1}, 0, "an empty pattern closes nothing"},

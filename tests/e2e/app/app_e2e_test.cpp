@@ -252,6 +252,7 @@ TEST_F(AppTest, SelectingAWindowRestoresItAndCoversIt) {
 
   app.Command(kIdmCover);  // off: the next selection only hides the cover
   EXPECT_TRUE(WaitFor([] { return ReadValue(kSettingsKey, "Cover") == "False"; }));
+  EXPECT_TRUE(IsWindowVisible(cover)) << "toggling alone does not hide it";
   app.Select(kIdcLstEnumWindows, app.RunningIndex("Minimized pop-up"));
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(cover); }));
 }

@@ -48,18 +48,6 @@ TEST_F(Registry, WriteStoresTheTextAndItsNulCreatingMissingKeys) {
   EXPECT_FALSE(vt::RegistryWrite(reinterpret_cast<HKEY>(0x1234), "x", "v", "d")) << "no key";
 }
 
-TEST_F(Registry, StarNamesTheDefaultValueAndFailedDeletesReturnFalse) {
-  ASSERT_TRUE(vt::RegistryWrite(kCu, kKey, "*", "unnamed"));
-  ASSERT_TRUE(vt::RegistryWrite(kCu, kKey, "kept", "2"));
-  EXPECT_EQ(RawValue(kCu, kKey, nullptr), std::string("unnamed", 8));
-  EXPECT_EQ(vt::RegistryRead(kCu, kKey, "*", ""), "unnamed");
-  EXPECT_TRUE(vt::RegistryDelete(kCu, kKey, "*"));
-  EXPECT_FALSE(vt::RegistryDelete(kCu, kKey, "*")) << "a missing value";
-  EXPECT_FALSE(vt::RegistryDelete(kCu, kKey + "\\Nope", "*")) << "a missing key";
-  EXPECT_FALSE(RawValue(kCu, kKey, nullptr));
-  EXPECT_TRUE(RawValue(kCu, kKey, "kept")) << "only the named value goes";
-}
-
 TEST_F(Registry, KeysComeFromTheExesVersionInformation) {
   const std::string probe = "Software\\Probe Works\\Key Probe";  // probe_version.rc
   EXPECT_EQ(vt::ProductKey(), probe);

@@ -50,6 +50,10 @@ TEST_F(Cover, LiesOnTheTargetLayeredOn2000AndXpElseAsAFrameAndHides) {
   ASSERT_EQ(vt::GetWindowsVersionName(), name);
   Place(target_);
   EXPECT_TRUE(cover_.IsVisible() && OnTarget(cover_.hwnd(), target_));
+  LOGBRUSH paint{};
+  GetObjectA(reinterpret_cast<HGDIOBJ>(GetClassLongPtrA(cover_.hwnd(), GCLP_HBRBACKGROUND)),
+             sizeof paint, &paint);
+  EXPECT_EQ(paint.lbColor, RGB(255, 0, 0)) << "a red cover";
   EXPECT_TRUE(topmost(cover_.hwnd()) && topmost(main_)) << "the cover and the main window";
   BYTE alpha = 0;
   DWORD flags = 0;

@@ -152,9 +152,12 @@ void frmMain::CreateControls() {
     SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
     // Plain subclassing: the scan sends these lists thousands of messages, and
     // a subclass kept in a window property costs a lookup on every one.
+    // A wide procedure keeps the lists Unicode windows, so their items are
+    // read whole through the wide messages (an ANSI one in between would
+    // convert every item through a fixed-size buffer).
     SetWindowLongPtrA(l, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     listProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(l, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
+        SetWindowLongPtrW(l, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
   }
 }
 
@@ -260,7 +263,7 @@ LRESULT CALLBACK frmMain::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (hwnd == form->lstEnumWindows_) form->lstEnumWindows_MouseDown(button);
     if (hwnd == form->List1_) form->List1_MouseDown(button);
   }
-  return CallWindowProcA(form->listProc_, hwnd, msg, wp, lp);
+  return CallWindowProcW(form->listProc_, hwnd, msg, wp, lp);
 }
 
 LRESULT frmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

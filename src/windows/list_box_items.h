@@ -12,13 +12,20 @@ inline int ListCount(HWND list) {
   return static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
 }
 
+// Read through the wide messages and converted to the ANSI code page here:
+// the lists are Unicode windows, and the system's own ANSI conversion of an
+// item goes through a fixed buffer that a long entry overflows.
 inline std::string ListText(HWND list, int index) {
-  const LRESULT len = SendMessageA(list, LB_GETTEXTLEN, index, 0);
+  const LRESULT len = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
   if (len <= 0) return {};
-  std::string text(static_cast<size_t>(len), '\0');
-  const LRESULT got = SendMessageA(list, LB_GETTEXT, index,
-                                   reinterpret_cast<LPARAM>(text.data()));
-  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  std::wstring wide(static_cast<size_t>(len) + 1, L'\0');
+  const LRESULT got = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index),
+                                   reinterpret_cast<LPARAM>(wide.data()));
+  if (got <= 0) return {};
+  const int chars = static_cast<int>(got);
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), chars, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), chars, text.data(), bytes, nullptr, nullptr);
   return text;
 }
 

@@ -6,6 +6,7 @@
 #include "about/frm_about.h"
 #include "app/resource.h"
 #include "app/twips.h"
+#include "settings/keys.h"
 
 namespace vt {
 namespace {
@@ -192,11 +193,7 @@ std::string frmMain::WindowText(HWND hwnd) {
   return s;
 }
 
-std::string frmMain::ProgramPath() {
-  char path[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return std::string(path, n);
-}
+std::string frmMain::ProgramPath() { return ProgramFilePath(); }
 
 std::string frmMain::ProgramFolder() {
   const std::string path = ProgramPath();

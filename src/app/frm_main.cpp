@@ -115,6 +115,7 @@ void frmMain::CreateControls() {
   TempList_ = MakeControl("LISTBOX", "", WS_TABSTOP, 2820, 2100, 195, 255, IDC_TEMPLIST);
   Text1_ = MakeControl("EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 3060, 5220, 975, 315,
                        IDC_TEXT1);
+  SendMessageA(Text1_, EM_LIMITTEXT, kText1Limit, 0);  // typing and pasting stay short too
   VScroll1_ = MakeControl("SCROLLBAR", "", WS_VISIBLE | WS_TABSTOP | SBS_VERT, 4020, 5220, 195,
                           315, IDC_VSCROLL1);
   Command2_ = MakeControl("BUTTON", "<", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 2640, 660, 315,

@@ -15,6 +15,10 @@ namespace vt {
 
 class frmAbout;
 
+// The most characters the Refresh Time box holds: far more than any number of
+// seconds needs, and short enough for the edit control to take at once.
+inline constexpr std::size_t kText1Limit = 255;
+
 class frmMain {
  public:
   frmMain();

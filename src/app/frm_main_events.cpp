@@ -24,6 +24,19 @@ namespace vt {
 namespace {
 
 constexpr char kClosedAtStart[] = "Total POP-UP ads closed: ";
+
+// Text1 holds a number of seconds. A stored text far longer than any number
+// (a damaged value) would keep the edit control busy for seconds, so it is
+// settled before it reaches the box, as Text1_Change would settle it: "60"
+// or "1" by its value, else its first characters.
+
+std::string BoundedTimeText(const std::string& text) {
+  if (text.size() <= kText1Limit) return text;
+  const double value = LeadingNumber(text);
+  if (value > 60) return "60";
+  if (value < 1) return "1";
+  return text.substr(0, kText1Limit);
+}
 constexpr double kFormWidth = 5535;
 constexpr double kFormHeight = 6615;
 
@@ -40,7 +53,7 @@ void frmMain::Form_Load() {
   LoadList(List1_);
   // A stored empty text would equal the empty box and raise nothing; the
   // handler runs anyway, so the design interval never reaches a tick.
-  const std::string time = ReadSetting(settings::kTime);
+  const std::string time = BoundedTimeText(ReadSetting(settings::kTime));
   if (WindowText(Text1_) == time) Text1_Change();
   SetText1(time);
   CheckMenuItem(menuBar_, IDM_COVER,

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "dialog_watcher.h"
 #include "e2e_support.h"
 
@@ -68,6 +70,88 @@ TEST_F(Hardening, LongCloseListEntriesAreReadWhole) {
     EXPECT_TRUE(WaitFor([&] { return Stored("List1") == typed + '\0'; })) << n;
   }
   EXPECT_TRUE(app.process().Running());
+}
+
+// A damaged value as another program or a broken disk might leave it.
+struct Raw {
+  const char* key;
+  const char* name;
+  DWORD type;
+  std::string data;  // stored as is: add the NUL for text
+};
+
+Raw Sz(const char* key, const char* name, const std::string& text) {
+  return {key, name, REG_SZ, text + '\0'};
+}
+
+double MillisSince(std::chrono::steady_clock::time_point t0) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Every garbage value comes up within a second of a normal start measured just
+// before, applies its default or its conversion, and leaves what start-up does
+// not write as it was.
+TEST_F(Hardening, GarbageSettingsStartAsFastAsANormalStart) {
+  const std::string k64(65536, 'x'), nines(65536, '9');
+  const char* S = kSettingsKey;
+  const char* L = kListKey;
+  const DWORD eleven = 11;
+  // Stored values; Refresh Time shown; status bar; entries loaded.
+  const std::tuple<std::vector<Raw>, const char*, const char*, int, const char*> rows[] = {
+      {{Sz(L, "Count", "1e9"), Sz(S, "Time", nines), Sz(S, "Closed", nines),
+        Sz(S, "MainTop", "abc"), Sz(S, "MainLeft", k64), Sz(S, "Cover", "maybe"),
+        {S, "CloseNow", REG_MULTI_SZ, std::string("True\0True\0\0", 11)}},
+       "1", "0", 1000, "a count beyond a real list; numbers too large; a damaged position"},
+      {{Sz(L, "Count", "1e308"), Sz(L, "List1", k64), Sz(S, "Time", "1e999"),
+        Sz(S, "Closed", "1e400"), Sz(S, "MainTop", k64), Sz(S, "MainLeft", "abc")},
+       "1", "0", 1000, "the largest double; a 64 K entry"},
+      {{Sz(L, "Count", "99999999999999999999"), {S, "Time", REG_BINARY, "\x01\x02\x03"}},
+       "1", "0", 1000, "twenty nines; binary refresh time"},
+      {{Sz(L, "Count", "-3")}, "2", "0", 0, "negative count: nothing, nothing seeded"},
+      {{Sz(L, "Count", "abc")}, "2", "0", 0, "a count that is no number"},
+      {{{L, "Count", REG_DWORD, std::string(reinterpret_cast<const char*>(&eleven), 4)}},
+       "2", "0", 0, "a count of another type is read as its bytes"},
+  };
+  const std::vector<Raw> foreign = {Sz(S, "Foreign", k64), Sz(L, "Foreign", "1e9")};
+  for (const auto& [values, time, closed, loaded, why] : rows) {
+    auto timedStart = [&](App& app) {
+      const auto t0 = std::chrono::steady_clock::now();
+      return app.Start() ? MillisSince(t0) : 1e9;
+    };
+    double normal = 0;
+    {
+      ResetSettings();
+      WriteValue(kSettingsKey, "StartWithWindows", "False");
+      App app;
+      normal = timedStart(app);
+    }
+    ResetSettings();
+    WriteValue(kSettingsKey, "StartWithWindows", "False");
+    for (const auto& v : foreign) WriteRaw(v.key, v.name, v.type, v.data.data(), v.data.size());
+    for (const auto& v : values) WriteRaw(v.key, v.name, v.type, v.data.data(), v.data.size());
+    App app;
+    const double ms = timedStart(app);
+    EXPECT_LE(ms, normal + 1000) << why << ": normal start " << normal << " ms";
+    EXPECT_EQ(TextOf(app.Control(kIdcText1)), time) << why;
+    EXPECT_EQ(ReadValue(kSettingsKey, "Time"), time) << why;
+    EXPECT_EQ(app.StatusText(), std::string("Total POP-UP ads closed: ") + closed) << why;
+    EXPECT_EQ(SendMessageA(app.Control(kIdcList1), LB_GETCOUNT, 0, 0), loaded) << why;
+    EXPECT_FALSE(ReadValue(kSettingsKey, "CloseNow")) << why;
+    RECT r{};
+    GetWindowRect(app.Main(), &r);
+    EXPECT_NEAR(r.top, (GetSystemMetrics(SM_CYSCREEN) - 441) / 2, 1) << why;
+    for (const auto& v : values) {
+      const std::string name = v.name;
+      if (name == "Time" || name == "CloseNow") continue;  // rewritten and deleted above
+      const auto now = RawValue(HKEY_CURRENT_USER, v.key, v.name);
+      if (name == "MainTop" || name == "MainLeft") {  // corrected and written back
+        EXPECT_EQ(now, std::to_string((name == "MainTop" ? r.top : r.left) * 15) + '\0') << why;
+      } else {
+        EXPECT_EQ(now, v.data) << name << " untouched: " << why;
+      }
+    }
+    for (const auto& v : foreign) EXPECT_EQ(RawValue(HKEY_CURRENT_USER, v.key, v.name), v.data);
+  }
 }
 
 }  // namespace

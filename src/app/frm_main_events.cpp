@@ -314,7 +314,8 @@ void frmMain::SaveFormPosition(const std::string& name) {
 
 // The close box, or WM_CLOSE from another program: save, then hide to the tray.
 void frmMain::Form_Unload() {
-  WriteSetting(settings::kClosed, WholeNumberText(ClosedCount));
+  // Stored exactly as the status bar shows it: one rounding rule for both.
+  WriteSetting(settings::kClosed, ClosedCountText(ClosedCount));
   AddTrayIcon();
   SaveFormPosition("Main");
   ShowWindow(hwnd_, SW_HIDE);

@@ -154,5 +154,17 @@ TEST_F(Hardening, GarbageSettingsStartAsFastAsANormalStart) {
   }
 }
 
+// A stored fraction is shown and saved alike, halves to the even neighbour.
+TEST_F(Hardening, ClosedCountIsShownAndStoredAlike) {
+  for (auto [stored, whole] : {std::pair{"2.5", "2"}, {"3.5", "4"}}) {
+    WriteValue(kSettingsKey, "Closed", stored);
+    App app;
+    ASSERT_TRUE(app.Start());
+    EXPECT_EQ(app.StatusText(), std::string("Total POP-UP ads closed: ") + whole);
+    PostMessageA(app.Main(), WM_CLOSE, 0, 0);  // to the tray: "Closed" is written
+    EXPECT_TRUE(WaitFor([&] { return ReadValue(kSettingsKey, "Closed") == whole; })) << stored;
+  }
+}
+
 }  // namespace
 }  // namespace vt::e2e

@@ -234,7 +234,16 @@ void frmMain::lstEnumWindows_Click() {
   WINDOWPLACEMENT wp{};
   wp.length = sizeof wp;
   if (GetWindowPlacement(target, &wp) && wp.showCmd == SW_SHOWMINIMIZED) {
-    ShowWindow(target, SW_SHOWNORMAL);
+    // ShowWindow waits on the window's thread. One that answers is restored
+    // at once, so the cover lands on its restored rectangle; one that does not
+    // is asked to restore when it wakes, and the program goes on.
+    DWORD_PTR ignored = 0;
+    if (SendMessageTimeoutA(target, WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                            kHungWindowWaitMs, &ignored)) {
+      ShowWindow(target, SW_SHOWNORMAL);
+    } else {
+      ShowWindowAsync(target, SW_SHOWNORMAL);
+    }
   }
   RndMove(target);
 }

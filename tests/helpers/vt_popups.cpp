@@ -6,6 +6,8 @@
 // Every title (ANSI, as given) opens one window. Options, for all the windows:
 //   --ignore-close        the windows ignore WM_CLOSE
 //   --hidden              the windows are created hidden (else shown, not activated)
+//   --minimized           the windows are shown minimized
+//   --hang                once the windows exist, the thread never reads a message again
 //   --titles-from FILE    a window per non-empty line of FILE as well
 //   --log FILE            append "WM_CLOSE <index> <title>" per WM_CLOSE (index in opening order)
 //   --ready-event NAME    set the caller's named event once every window exists
@@ -51,7 +53,7 @@ int Fail(int code, const std::string& why) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool hidden = false;
+  bool hidden = false, minimized = false, hang = false;
   std::string readyEvent;
   double exitAfter = 0;
   for (int i = 1; i < argc; ++i) {
@@ -63,6 +65,10 @@ int main(int argc, char** argv) {
       g_ignoreClose = true;
     } else if (arg == "--hidden") {
       hidden = true;
+    } else if (arg == "--minimized") {
+      minimized = true;
+    } else if (arg == "--hang") {
+      hang = true;
     } else if (arg == "--log") {
       g_log = argv[i];
     } else if (arg == "--ready-event") {
@@ -96,12 +102,16 @@ int main(int argc, char** argv) {
     // Messages from other programs reach the window only in the loop below.
     SetWindowLongPtrA(h, GWLP_USERDATA, static_cast<LONG_PTR>(i));
     ++g_open;
-    if (!hidden) ShowWindow(h, SW_SHOWNOACTIVATE);
+    if (!hidden) ShowWindow(h, minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE);
   }
   if (HANDLE ev = readyEvent.empty() ? nullptr
                                      : OpenEventA(EVENT_MODIFY_STATE, FALSE, readyEvent.c_str())) {
     SetEvent(ev);
     CloseHandle(ev);
+  }
+  if (hang) {  // a program stuck in a long computation: nothing it is sent is answered
+    Sleep(exitAfter > 0 ? static_cast<DWORD>(exitAfter * 1000) : INFINITE);
+    return 0;
   }
   if (exitAfter > 0) SetTimer(nullptr, 0, static_cast<UINT>(exitAfter * 1000), nullptr);
   MSG msg;

@@ -166,5 +166,35 @@ TEST_F(Hardening, ClosedCountIsShownAndStoredAlike) {
   }
 }
 
+// Windows whose thread never answers: the script-error close gives up on one,
+// and selecting one in "Running Windows" restores it without waiting. The
+// program goes on scanning and closing, and its windows answer.
+TEST_F(Hardening, HungWindowsFreezeNothing) {
+  WriteValue(kSettingsKey, "Time", "1");
+  App app;
+  ASSERT_TRUE(app.Start());
+  Popups hung("--hang --minimized \"Internet Explorer Script Error\" \"Hung minimized pop-up\"");
+  ASSERT_TRUE(hung.ok());
+  auto answers = [&](const char* when) {
+    DWORD_PTR r = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(app.Main(), WM_NULL, 0, 0, SMTO_NORMAL, 4000, &r)) << when;
+    static int n = 0;  // a title of its own: an entry keeps the handle it was made with
+    Popups ad("\"Advertisement " + std::to_string(++n) + " - Microsoft Internet Explorer\"");
+    EXPECT_TRUE(ad.process().WaitExit(1000 + 2000 + 4000)) << when << ": a pop-up still closes";
+  };
+  for (const char* when : {"script error hung", "script error known to hang"}) answers(when);
+  app.Show();
+  EXPECT_TRUE(IsWindowVisible(app.Main())) << "the tray answers";
+
+  ASSERT_TRUE(WaitFor([&] { return app.RunningIndex("Hung minimized pop-up") >= 0; }));
+  HWND list = app.Control(kIdcLstEnumWindows);
+  DWORD_PTR r = 0;
+  SendMessageTimeoutA(list, LB_SETCURSEL, app.RunningIndex("Hung minimized pop-up"), 0, SMTO_NORMAL,
+                      4000, &r);
+  PostMessageA(app.Main(), WM_COMMAND, MAKEWPARAM(kIdcLstEnumWindows, LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(list));
+  answers("selected hung window");
+}
+
 }  // namespace
 }  // namespace vt::e2e

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cover/cover.h"
+#include "windows/running_windows.h"
 
 namespace vt {
 
@@ -131,6 +132,7 @@ class frmMain {
   bool ScanBusy = false;
   short TrayTicks = 0;
   double ClosedCount = 0;
+  RefreshMemo refreshMemo_;  // what the last refresh listed
   int vscrollValue_ = 1;
   bool settingText1_ = false;  // the program is changing Text1 and runs Text1_Change itself
 

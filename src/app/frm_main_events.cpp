@@ -29,7 +29,6 @@ constexpr char kClosedAtStart[] = "Total POP-UP ads closed: ";
 // (a damaged value) would keep the edit control busy for seconds, so it is
 // settled before it reaches the box, as Text1_Change would settle it: "60"
 // or "1" by its value, else its first characters.
-
 std::string BoundedTimeText(const std::string& text) {
   if (text.size() <= kText1Limit) return text;
   const double value = LeadingNumber(text);
@@ -37,6 +36,7 @@ std::string BoundedTimeText(const std::string& text) {
   if (value < 1) return "1";
   return text.substr(0, kText1Limit);
 }
+
 constexpr double kFormWidth = 5535;
 constexpr double kFormHeight = 6615;
 
@@ -72,7 +72,7 @@ void frmMain::Form_Load() {
 
 // ---- Scan cycle -----------------------------------------------------------
 
-void frmMain::RefreshMain() { vt::RefreshMain(lstEnumWindows_, TempList_); }
+void frmMain::RefreshMain() { vt::RefreshMain(lstEnumWindows_, TempList_, &refreshMemo_); }
 
 void frmMain::FindAndClose() {
   vt::FindAndClose(List1_, lstEnumWindows_, ClosedCount, [this](const std::string& text) {

@@ -35,12 +35,14 @@ inline HWND ListWindow(HWND list, int index) {
 
 // Adds `title` and gives the entry `window` as item data. In a sorted list the
 // new entry's place is the index LB_ADDSTRING reports, not the last one.
-inline void ListAdd(HWND list, const std::string& title, HWND window) {
+// False when the list is out of space: the title is then simply not listed.
+inline bool ListAdd(HWND list, const std::string& title, HWND window) {
   const LRESULT index =
       SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
-  if (index < 0) return;  // out of space: the title is simply not listed
+  if (index < 0) return false;
   SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(window));
+  return true;
 }
 
 }  // namespace vt

@@ -254,9 +254,10 @@ int main(int argc, char** argv) {
       }
       const double scan = Median(scanMs), base = Median(bareMs);
       const double memoScan = Median(memoMs);
-      std::printf("%7d %8zu %8d %7d | %9.2f %9.2f %9.2f %9.2f %9.2f | %6.1fx | %9.2f %6.1fx | %6zu\n",
-                  extra, set.size(), topLevel, listed, base, fill, Median(refreshMs), Median(closeMs),
-                  scan, scan / base, memoScan, memoScan / base, scanMs.size());
+      std::printf("%7d %8zu %8d %7d | %9.2f %9.2f %9.2f %9.2f %9.2f | %6.1fx | %9.2f %6.1fx",
+                  extra, set.size(), topLevel, listed, base, fill, Median(refreshMs),
+                  Median(closeMs), scan, scan / base, memoScan, memoScan / base);
+      std::printf(" | %6zu\n", scanMs.size());
       std::fflush(stdout);
     }
   }

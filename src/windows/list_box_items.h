@@ -23,7 +23,8 @@ inline std::string ListText(HWND list, int index) {
                                    reinterpret_cast<LPARAM>(wide.data()));
   if (got <= 0) return {};
   const int chars = static_cast<int>(got);
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), chars, nullptr, 0, nullptr, nullptr);
+  const int bytes =
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), chars, nullptr, 0, nullptr, nullptr);
   std::string text(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
   WideCharToMultiByte(CP_ACP, 0, wide.data(), chars, text.data(), bytes, nullptr, nullptr);
   return text;

@@ -89,7 +89,10 @@ DWORD HandlesListed() {
   return mine;
 }
 
+// The probes come first: what they leave in the heap is then alike at every
+// reading.
 Reading Read() {
+  const long userFree = UserFree(), gdiFree = GdiFree();
   PROCESS_MEMORY_COUNTERS mem{};
   mem.cb = sizeof mem;
   GetProcessMemoryInfo(GetCurrentProcess(), &mem, sizeof mem);
@@ -102,8 +105,8 @@ Reading Read() {
           handles,
           GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS),
           GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
-          UserFree(),
-          GdiFree()};
+          userFree,
+          gdiFree};
 }
 
 void Pump() {

@@ -113,24 +113,28 @@ TEST_F(Hardening, GarbageSettingsStartAsFastAsANormalStart) {
        "2", "0", 0, "a count of another type is read as its bytes"},
   };
   const std::vector<Raw> foreign = {Sz(S, "Foreign", k64), Sz(L, "Foreign", "1e9")};
+  auto timedStart = [](App& app) {
+    const auto t0 = std::chrono::steady_clock::now();
+    return app.Start() ? MillisSince(t0) : 1e9;
+  };
   for (const auto& [values, time, closed, loaded, why] : rows) {
-    auto timedStart = [&](App& app) {
-      const auto t0 = std::chrono::steady_clock::now();
-      return app.Start() ? MillisSince(t0) : 1e9;
-    };
-    double normal = 0;
-    {
+    std::optional<App> garbage;
+    double ms = 1e9, normal = 0;
+    // One more pair when the first is slow: a loaded machine, not the program.
+    auto fresh = [&] {
+      garbage.reset();
       ResetSettings();
       WriteValue(kSettingsKey, "StartWithWindows", "False");
-      App app;
-      normal = timedStart(app);
+    };
+    for (int pair = 0; pair < 2 && ms > normal + 1000; ++pair) {
+      fresh();
+      normal = timedStart(garbage.emplace());
+      fresh();
+      for (const auto& v : foreign) WriteRaw(v.key, v.name, v.type, v.data.data(), v.data.size());
+      for (const auto& v : values) WriteRaw(v.key, v.name, v.type, v.data.data(), v.data.size());
+      ms = timedStart(garbage.emplace());
     }
-    ResetSettings();
-    WriteValue(kSettingsKey, "StartWithWindows", "False");
-    for (const auto& v : foreign) WriteRaw(v.key, v.name, v.type, v.data.data(), v.data.size());
-    for (const auto& v : values) WriteRaw(v.key, v.name, v.type, v.data.data(), v.data.size());
-    App app;
-    const double ms = timedStart(app);
+    const App& app = *garbage;
     EXPECT_LE(ms, normal + 1000) << why << ": normal start " << normal << " ms";
     EXPECT_EQ(TextOf(app.Control(kIdcText1)), time) << why;
     EXPECT_EQ(ReadValue(kSettingsKey, "Time"), time) << why;

@@ -138,7 +138,8 @@ TEST_F(Hardening, GarbageSettingsStartAsFastAsANormalStart) {
     EXPECT_LE(ms, normal + 1000) << why << ": normal start " << normal << " ms";
     EXPECT_EQ(TextOf(app.Control(kIdcText1)), time) << why;
     EXPECT_EQ(ReadValue(kSettingsKey, "Time"), time) << why;
-    EXPECT_EQ(app.StatusText(), std::string("Total POP-UP ads closed: ") + closed) << why;
+    const std::string status = app.StatusText();  // a first scan may have rewritten it
+    EXPECT_EQ(status.substr(status.rfind(": ") + 2), closed) << status << ": " << why;
     EXPECT_EQ(SendMessageA(app.Control(kIdcList1), LB_GETCOUNT, 0, 0), loaded) << why;
     EXPECT_FALSE(ReadValue(kSettingsKey, "CloseNow")) << why;
     RECT r{};
@@ -160,6 +161,7 @@ TEST_F(Hardening, GarbageSettingsStartAsFastAsANormalStart) {
 
 // A stored fraction is shown and saved alike, halves to the even neighbour.
 TEST_F(Hardening, ClosedCountIsShownAndStoredAlike) {
+  WriteValue(kSettingsKey, "Time", "60");  // no scan rewrites the status bar meanwhile
   for (auto [stored, whole] : {std::pair{"2.5", "2"}, {"3.5", "4"}}) {
     WriteValue(kSettingsKey, "Closed", stored);
     App app;

@@ -6,6 +6,7 @@
 #include "about/frm_about.h"
 #include "app/resource.h"
 #include "app/twips.h"
+#include "settings/keys.h"
 
 namespace vt {
 namespace {
@@ -114,6 +115,7 @@ void frmMain::CreateControls() {
   TempList_ = MakeControl("LISTBOX", "", WS_TABSTOP, 2820, 2100, 195, 255, IDC_TEMPLIST);
   Text1_ = MakeControl("EDIT", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 3060, 5220, 975, 315,
                        IDC_TEXT1);
+  SendMessageA(Text1_, EM_LIMITTEXT, kText1Limit, 0);  // typing and pasting stay short too
   VScroll1_ = MakeControl("SCROLLBAR", "", WS_VISIBLE | WS_TABSTOP | SBS_VERT, 4020, 5220, 195,
                           315, IDC_VSCROLL1);
   Command2_ = MakeControl("BUTTON", "<", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 2640, 660, 315,
@@ -152,9 +154,12 @@ void frmMain::CreateControls() {
     SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
     // Plain subclassing: the scan sends these lists thousands of messages, and
     // a subclass kept in a window property costs a lookup on every one.
+    // A wide procedure keeps the lists Unicode windows, so their items are
+    // read whole through the wide messages (an ANSI one in between would
+    // convert every item through a fixed-size buffer).
     SetWindowLongPtrA(l, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     listProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(l, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
+        SetWindowLongPtrW(l, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
   }
 }
 
@@ -189,11 +194,7 @@ std::string frmMain::WindowText(HWND hwnd) {
   return s;
 }
 
-std::string frmMain::ProgramPath() {
-  char path[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return std::string(path, n);
-}
+std::string frmMain::ProgramPath() { return ProgramFilePath(); }
 
 std::string frmMain::ProgramFolder() {
   const std::string path = ProgramPath();
@@ -260,7 +261,7 @@ LRESULT CALLBACK frmMain::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (hwnd == form->lstEnumWindows_) form->lstEnumWindows_MouseDown(button);
     if (hwnd == form->List1_) form->List1_MouseDown(button);
   }
-  return CallWindowProcA(form->listProc_, hwnd, msg, wp, lp);
+  return CallWindowProcW(form->listProc_, hwnd, msg, wp, lp);
 }
 
 LRESULT frmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

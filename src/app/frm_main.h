@@ -10,10 +10,15 @@
 #include <string>
 
 #include "cover/cover.h"
+#include "windows/running_windows.h"
 
 namespace vt {
 
 class frmAbout;
+
+// The most characters the Refresh Time box holds: far more than any number of
+// seconds needs, and short enough for the edit control to take at once.
+inline constexpr std::size_t kText1Limit = 255;
 
 class frmMain {
  public:
@@ -127,6 +132,7 @@ class frmMain {
   bool ScanBusy = false;
   short TrayTicks = 0;
   double ClosedCount = 0;
+  RefreshMemo refreshMemo_;  // what the last refresh listed
   int vscrollValue_ = 1;
   bool settingText1_ = false;  // the program is changing Text1 and runs Text1_Change itself
 

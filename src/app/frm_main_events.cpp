@@ -24,6 +24,19 @@ namespace vt {
 namespace {
 
 constexpr char kClosedAtStart[] = "Total POP-UP ads closed: ";
+
+// Text1 holds a number of seconds. A stored text far longer than any number
+// (a damaged value) would keep the edit control busy for seconds, so it is
+// settled before it reaches the box, as Text1_Change would settle it: "60"
+// or "1" by its value, else its first characters.
+std::string BoundedTimeText(const std::string& text) {
+  if (text.size() <= kText1Limit) return text;
+  const double value = LeadingNumber(text);
+  if (value > 60) return "60";
+  if (value < 1) return "1";
+  return text.substr(0, kText1Limit);
+}
+
 constexpr double kFormWidth = 5535;
 constexpr double kFormHeight = 6615;
 
@@ -40,7 +53,7 @@ void frmMain::Form_Load() {
   LoadList(List1_);
   // A stored empty text would equal the empty box and raise nothing; the
   // handler runs anyway, so the design interval never reaches a tick.
-  const std::string time = ReadSetting(settings::kTime);
+  const std::string time = BoundedTimeText(ReadSetting(settings::kTime));
   if (WindowText(Text1_) == time) Text1_Change();
   SetText1(time);
   CheckMenuItem(menuBar_, IDM_COVER,
@@ -59,7 +72,7 @@ void frmMain::Form_Load() {
 
 // ---- Scan cycle -----------------------------------------------------------
 
-void frmMain::RefreshMain() { vt::RefreshMain(lstEnumWindows_, TempList_); }
+void frmMain::RefreshMain() { vt::RefreshMain(lstEnumWindows_, TempList_, &refreshMemo_); }
 
 void frmMain::FindAndClose() {
   vt::FindAndClose(List1_, lstEnumWindows_, ClosedCount, [this](const std::string& text) {
@@ -221,7 +234,16 @@ void frmMain::lstEnumWindows_Click() {
   WINDOWPLACEMENT wp{};
   wp.length = sizeof wp;
   if (GetWindowPlacement(target, &wp) && wp.showCmd == SW_SHOWMINIMIZED) {
-    ShowWindow(target, SW_SHOWNORMAL);
+    // ShowWindow waits on the window's thread. One that answers is restored
+    // at once, so the cover lands on its restored rectangle; one that does not
+    // is asked to restore when it wakes, and the program goes on.
+    DWORD_PTR ignored = 0;
+    if (SendMessageTimeoutA(target, WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                            kHungWindowWaitMs, &ignored)) {
+      ShowWindow(target, SW_SHOWNORMAL);
+    } else {
+      ShowWindowAsync(target, SW_SHOWNORMAL);
+    }
   }
   RndMove(target);
 }
@@ -301,7 +323,8 @@ void frmMain::SaveFormPosition(const std::string& name) {
 
 // The close box, or WM_CLOSE from another program: save, then hide to the tray.
 void frmMain::Form_Unload() {
-  WriteSetting(settings::kClosed, WholeNumberText(ClosedCount));
+  // Stored exactly as the status bar shows it: one rounding rule for both.
+  WriteSetting(settings::kClosed, ClosedCountText(ClosedCount));
   AddTrayIcon();
   SaveFormPosition("Main");
   ShowWindow(hwnd_, SW_HIDE);

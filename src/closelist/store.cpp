@@ -1,5 +1,6 @@
 #include "closelist/store.h"
 
+#include <algorithm>
 #include <string>
 
 #include "settings/full_registry.h"
@@ -26,8 +27,10 @@ const std::array<const char*, 11> kDefaultPatterns = {
 namespace {
 
 // A damaged "Count" (say "1e9") must not keep the start-up busy reading
-// values that were never written; no list the program saved comes near this.
-constexpr double kMaxLoadedEntries = 100000;
+// values that were never written: no more entries load than the List key
+// holds values, or this many, whichever is larger. Every count a saved list
+// reaches still loads as stored, blank entries included.
+constexpr int kMinLoadCap = 1000;
 
 std::string ValueName(long long i) {
   return "List" + std::to_string(i);
@@ -51,7 +54,8 @@ void LoadList(HWND list1) {
   const std::string key = ListKey();
   // "2.5" loads List1 and List2: the loop runs while i <= Count.
   double count = LeadingNumber(RegistryRead(HKEY_CURRENT_USER, key, "Count", ""));
-  if (count > kMaxLoadedEntries) count = kMaxLoadedEntries;
+  const int cap = std::max(RegistryValueCount(HKEY_CURRENT_USER, key), kMinLoadCap);
+  if (count > cap) count = cap;
   for (long long i = 1; static_cast<double>(i) <= count; ++i) {
     const std::string text = RegistryRead(HKEY_CURRENT_USER, key, ValueName(i), "");
     SendMessageA(list1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));

@@ -75,4 +75,15 @@ bool RegistryDelete(HKEY root, const std::string& keyPath, const std::string& va
   return RegDeleteKeyA(key.get(), child.c_str()) == ERROR_SUCCESS;
 }
 
+int RegistryValueCount(HKEY root, const std::string& keyPath) {
+  UniqueHKey key;
+  DWORD values = 0;
+  if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS ||
+      RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                       nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+    return 0;
+  }
+  return static_cast<int>(values);
+}
+
 }  // namespace vt

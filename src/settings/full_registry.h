@@ -30,4 +30,7 @@ bool RegistryWrite(HKEY root, const std::string& keyPath, const std::string& val
 // alone, and the call still returns true.
 bool RegistryDelete(HKEY root, const std::string& keyPath, const std::string& valueName);
 
+// The number of values the key holds, 0 when it cannot be opened.
+int RegistryValueCount(HKEY root, const std::string& keyPath);
+
 }  // namespace vt

@@ -13,19 +13,6 @@
 namespace vt {
 namespace {
 
-std::string OwnExePath() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    path.resize(path.size() * 2);  // truncated: try a longer buffer
-  }
-}
-
 // A file's version information, loaded once for several look-ups.
 class VersionBlock {
  public:
@@ -75,13 +62,26 @@ class VersionBlock {
 
 }  // namespace
 
+std::string ProgramFilePath(std::size_t firstBuffer) {
+  std::string path(firstBuffer > 0 ? firstBuffer : 1, '\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);  // truncated: try a longer buffer
+  }
+}
+
 std::string VersionString(const std::string& path, const char* name) {
   return VersionBlock(path).Query(name);
 }
 
 std::string ProductKey() {
   // Read afresh each time: nothing about the exe is cached.
-  const VersionBlock own(OwnExePath());
+  const VersionBlock own(ProgramFilePath());
   std::string company = own.Query("CompanyName");
   std::string product = own.Query("ProductName");
   // An exe built without its version resource still gets a usable path, the

@@ -34,6 +34,10 @@ std::string ReadSetting(const Setting& s);
 bool WriteSetting(const Setting& s, const std::string& value);
 bool DeleteSetting(const Setting& s);
 
+// The full path of the running program file, however long: the buffer grows
+// from `firstBuffer` characters until the path fits.
+std::string ProgramFilePath(std::size_t firstBuffer = 260);
+
 // The version-information string `name` ("CompanyName", ...) of the file at
 // `path`, in the first language of its translation table that has it; ""
 // when the file has no such string.

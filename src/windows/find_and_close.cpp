@@ -36,10 +36,14 @@ void FindAndClose(HWND list1, HWND lstEnumWindows, double& closedCount,
     }
   }
 
-  // This one waits until the window has handled it, and is not counted.
+  // This one waits until the window has handled it, and is not counted. The
+  // wait is bounded: a window whose thread hangs would otherwise stop every
+  // scan, the tray and the main window for as long as it hangs.
   for (const Entry& e : entries) {
     if (e.title == kScriptErrorTitle) {
-      SendMessageA(e.window, WM_CLOSE, 0, 0);
+      DWORD_PTR ignored = 0;
+      (void)SendMessageTimeoutA(e.window, WM_CLOSE, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                                kHungWindowWaitMs, &ignored);
       break;
     }
   }

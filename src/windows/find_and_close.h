@@ -15,10 +15,15 @@ inline constexpr char kClosedSinceStartup[] = "Total POP-UP ads closed since sta
 // not the close list names it.
 inline constexpr char kScriptErrorTitle[] = "Internet Explorer Script Error";
 
+// The longest the scan waits on another program's window before it gives up
+// on it as hung.
+inline constexpr UINT kHungWindowWaitMs = 2000;
+
 // For each pattern of `list1` (in list order) and each entry of
 // `lstEnumWindows` whose title matches it: posts WM_CLOSE to the entry's window
 // and adds 1 to `closedCount`. Then closes a script-error window with a
-// (waiting, uncounted) WM_CLOSE, and shows the count through `showStatus`.
+// (waiting at most kHungWindowWaitMs, uncounted) WM_CLOSE, and shows the count
+// through `showStatus`.
 void FindAndClose(HWND list1, HWND lstEnumWindows, double& closedCount,
                   const std::function<void(const std::string&)>& showStatus);
 

@@ -140,7 +140,8 @@ TEST_F(AppTest, CloseBoxHidesToTheTrayAndSaves) {
 
   PostMessageA(app.Main(), WM_CLOSE, 0, 0);  // the close box, or any program
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(app.Main()); }));
-  EXPECT_EQ(VisibleWindow("VelTarrowCover"), nullptr);
+  // The cover is hidden last, after the main window.
+  EXPECT_TRUE(WaitFor([] { return VisibleWindow("VelTarrowCover") == nullptr; }));
   EXPECT_TRUE(app.process().Running());
   EXPECT_EQ(CountTrayIcons(), icons + 1);
   EXPECT_EQ(ReadValue(kSettingsKey, "Closed"), "42");
@@ -161,9 +162,10 @@ TEST_F(AppTest, StartWithWindowsFollowsTheToggleAcrossRestarts) {
     ASSERT_TRUE(app.Start());
     EXPECT_EQ(ReadValue(kRunKey, "Vel-Tarrow").has_value(), std::string(want) == "False");
     app.Command(kIdmStartwWindows);
-    EXPECT_TRUE(WaitFor([&] { return ReadValue(kSettingsKey, "StartWithWindows") == want; }));
-    EXPECT_EQ(ReadValue(kRunKey, "Vel-Tarrow"),
-              std::string(want) == "True" ? std::optional(quoted) : std::nullopt);
+    // The option is written before the Run value: wait for the last of the two.
+    const auto run = std::string(want) == "True" ? std::optional(quoted) : std::nullopt;
+    EXPECT_TRUE(WaitFor([&] { return ReadValue(kRunKey, "Vel-Tarrow") == run; })) << want;
+    EXPECT_EQ(ReadValue(kSettingsKey, "StartWithWindows"), want);
   }
   WriteValue(kSettingsKey, "StartWithWindows", "true");  // another letter case is off
   App app;

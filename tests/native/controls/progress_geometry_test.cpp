@@ -1,0 +1,234 @@
+// The progress bar's drawing as copies, its setter rules and its text bag.
+#include "controls/progress_geometry.h"
+#include "controls/property_bag.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+using namespace vt::progress;
+
+const Pictures kPics;  // 59 x 13 trough, 51 x 7 blank, 8 x 10 block and tails
+const Rect kBlock{0, 0, 8, 10}, kBlank{0, 0, 51, 7};
+
+Copy Img(Rect dst, Rect src) {
+  return {Picture::kImg, dst, src};
+}
+Copy Block(int x, int w, int h = 10) {
+  return {Picture::kPiece2, {x, 3, w, h}, kBlock};
+}
+Copy Erase(int x, int w, int h = 10) {
+  return {Picture::kBlank, {x, 3, w, h}, kBlank};
+}
+
+// A bar of the given size, laid out.
+struct Bar {
+  Bar(int w, int h = 16) { Layout(s, m, kPics, w, h); }
+  Copies Fill() { return vt::progress::Fill(s, m, kPics); }
+  State s;
+  Metrics m;
+};
+
+Copies Blocks(int from, int to, Copies tail = {}) {
+  Copies out;
+  for (int x = from; x <= to; x += 10) out.push_back(Block(x, 8));
+  out.insert(out.end(), tail.begin(), tail.end());
+  return out;
+}
+
+TEST(ProgressLayout, NinePartTroughMeasuresAndResetsTheGroup) {
+  State s;
+  s.m_Position = 120;
+  Metrics m;
+  const Copies trough = Layout(s, m, kPics, 204, 16);
+  const Copies expected = {
+      Img({0, 0, 3, 3}, {0, 0, 3, 3}),      Img({201, 0, 3, 3}, {56, 0, 3, 3}),
+      Img({201, 13, 3, 3}, {56, 10, 3, 3}), Img({0, 13, 3, 3}, {0, 10, 3, 3}),
+      Img({3, 0, 198, 3}, {3, 0, 53, 3}),   Img({3, 13, 198, 3}, {3, 10, 53, 3}),
+      Img({0, 3, 3, 10}, {0, 3, 3, 3}),     Img({201, 3, 3, 10}, {56, 3, 3, 3}),
+      Img({3, 3, 198, 10}, {4, 4, 51, 7}),
+  };
+  EXPECT_EQ(trough, expected);
+  EXPECT_EQ(s.m_Position, 4) << "every resize puts the group at the left end";
+  EXPECT_TRUE(m.W == 204 && m.H == 16 && m.BarHeight == 10 && m.PieceWidth == 8 &&
+              m.PieceHeight == 10);
+  // Too small for a trough: what has no area is left out, nothing is negative.
+  for (const Copy& c : Layout(s, m, kPics, 5, 4)) EXPECT_TRUE(c.dst.w > 0 && c.dst.h > 0);
+}
+
+TEST(ProgressFill, BlocksAndSmoothBarCases) {
+  struct Row {
+    const char* why;
+    int width;
+    long style, min, max, value;
+    Copies expected;
+  };
+  const Row rows[] = {
+      {"Value 50 of 100 at W 204: Fill 100, ten blocks 4 ... 94, the rest erased", 204, 0, 0, 100,
+       50, Blocks(4, 94, {Erase(104, 96)})},
+      {"Value 0 draws no block and erases the whole interior", 204, 0, 0, 100, 0, {Erase(4, 196)}},
+      {"below 0 the same", 204, 0, 0, 100, -7, {Erase(4, 196)}},
+      {"full: the block at 194 crosses W - 12 and is squeezed to end at W - 4", 204, 0, 0, 100, 100,
+       Blocks(4, 184, {Block(194, 6)})},
+      {"Fill 3 reaches no block", 204, 0, 0, 200, 3, {Erase(4, 196)}},
+      {"Fill 4 is the first block", 204, 0, 0, 200, 4, {Block(4, 8), Erase(14, 186)}},
+      {"Fill 199: the next block would start past W - 4, so the last column is erased", 204, 0, 0,
+       200, 199, Blocks(4, 184, {Block(194, 6), Erase(200, 1)})},
+      {"the fraction is Value over Max - Min", 204, 0, 50, 150, 50,
+       Blocks(4, 94, {Erase(104, 96)})},
+      {"a value above the range fills the trough and stops at W - 4", 204, 0, 0, 50, 100,
+       Blocks(4, 184, {Block(194, 6)})},
+      {"an empty range counts as full", 204, 0, 30, 30, 30, Blocks(4, 184, {Block(194, 6)})},
+      {"narrow bar: the last block squeezed to 2", 100, 0, 0, 100, 100,
+       Blocks(4, 84, {Block(94, 2)})},
+      {"smooth: one stretched block from 3 to Fill, erase from Fill - 1",
+       204,
+       2,
+       0,
+       100,
+       50,
+       {Block(3, 97), Erase(99, 101)}},
+      {"smooth at 0 still draws the 1-pixel sliver, then erases",
+       204,
+       2,
+       0,
+       100,
+       0,
+       {Block(3, 1), Erase(3, 197)}},
+      {"smooth full: no erase", 204, 2, 0, 100, 100, {Block(3, 197)}},
+      {"smooth at Fill 1 is raised to 4", 204, 2, 0, 200, 1, {Block(3, 1), Erase(3, 197)}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.why);
+    Bar b(r.width);
+    b.s.m_Style = r.style, b.s.m_Min = r.min, b.s.m_Max = r.max, b.s.m_Value = r.value;
+    EXPECT_EQ(b.Fill(), r.expected);
+  }
+}
+
+TEST(ProgressFill, StretchesToTheBarHeight) {
+  Bar b(204, 30);  // BarHeight 24
+  b.s.m_Value = 10;
+  EXPECT_EQ(b.Fill(), Copies({Block(4, 8, 24), Block(14, 8, 24), Erase(24, 176, 24)}));
+}
+
+TEST(ProgressAutoRun, FramesAtPositionAndDirection) {
+  Bar b(204);
+  b.s.m_Style = 1;
+  b.s.m_Value = 40;
+  const Copy right{Picture::kPiece3, {4, 3, 30, 10}, kBlock};
+  EXPECT_EQ(b.Fill(), Copies({Erase(3, 199), right, Block(20, 8), Block(4, 8)}))
+      << "style 1 below Max: a frame at the left end, the tail under the body";
+  b.s.m_Position = 100, b.s.m_Step = -1;
+  const Copy left{Picture::kPiece4, {110, 3, 30, 10}, kBlock};
+  EXPECT_EQ(Frame(b.s, b.m, kPics), Copies({Erase(3, 199), left, Block(116, 8), Block(100, 8)}))
+      << "moving left the other tail, 10 further right";
+  struct {
+    long position;
+    bool drawn;
+  } bounds[] = {{3, false}, {4, true}, {175, true}, {176, false}, {-1, false}};
+  for (auto [p, drawn] : bounds) {
+    b.s.m_Position = p, b.s.m_Step = 1;
+    EXPECT_EQ(!Frame(b.s, b.m, kPics).empty(), drawn)
+        << "P " << p << ": drawn only for 3 < P < W - 28";
+  }
+  b.s.m_Value = 100;
+  b.s.m_Position = 60;
+  EXPECT_EQ(b.Fill().size(), 9u) << "Value = Max: the trough is laid out again";
+  EXPECT_EQ(b.s.m_Position, 4);
+}
+
+TEST(ProgressAutoRun, TicksMoveFiveAndTurnAtBothEnds) {
+  Bar b(204);
+  b.s.m_Style = 1;
+  b.s.m_Value = 40;
+  std::vector<long> at;
+  std::vector<short> step;
+  for (int i = 0; i < 100; ++i) {
+    Tick(b.s, b.m, kPics);
+    at.push_back(b.s.m_Position), step.push_back(b.s.m_Step);
+  }
+  EXPECT_EQ(at[0], 9);
+  // 4 + 5k: 174 is the first P with P + 32 >= 204: it turns there and moves on by 5.
+  const auto turn = std::find(step.begin(), step.end(), -1) - step.begin();
+  ASSERT_LT(turn, 100);
+  EXPECT_EQ(at[turn - 1], 169);
+  EXPECT_EQ(at[turn], 179);
+  EXPECT_EQ(at[turn + 1], 174) << "then 5 to the left per tick";
+  const auto back = std::find(step.begin() + turn, step.end(), 1) - step.begin();
+  ASSERT_LT(back, 100);
+  EXPECT_EQ(at[back - 1], 9);
+  EXPECT_EQ(at[back], -1) << "turned at P = 4, moved back by 5";
+  EXPECT_EQ(at[back + 1], 4);
+  EXPECT_EQ(*std::max_element(at.begin(), at.end()), 179);
+  EXPECT_EQ(*std::min_element(at.begin(), at.end()), -1);
+
+  b.s.m_Position = 50;
+  b.s.m_Value = 120;  // above Max (Max lowered): each tick lays the trough out
+  EXPECT_EQ(Tick(b.s, b.m, kPics).size(), 9u);
+  EXPECT_EQ(b.s.m_Position, 4);
+}
+
+TEST(ProgressRules, ClampChecksTimerAndLookEntries) {
+  State s;  // 0 .. 100
+  struct {
+    long v, stored;
+  } clamps[] = {{150, 100}, {100, 100}, {-5, 0}, {0, 0}, {37, 37}};
+  for (auto [v, stored] : clamps) EXPECT_EQ(ClampValue(s, v), stored) << v;
+  s.m_Min = 20, s.m_Max = 10;  // read from a bag as they were: Max wins first, then Min
+  EXPECT_EQ(ClampValue(s, 15), 20);
+  s = State{};
+  EXPECT_STREQ(CheckMin(s, 120), "Minimum can NOT be biger than maximum !");
+  EXPECT_STREQ(CheckMin(s, -1), "Minimum can NOT be smaller then 0 !");
+  EXPECT_EQ(CheckMin(s, 100), nullptr) << "equal to Max is allowed";
+  EXPECT_EQ(CheckMin(s, 0), nullptr);
+  s.m_Min = 10;
+  EXPECT_STREQ(CheckMax(s, 5), "Maximum can NOT be smaller than minimum !");
+  EXPECT_EQ(CheckMax(s, 10), nullptr);
+  s.m_Max = -5;
+  EXPECT_STREQ(CheckMin(s, -1), "Minimum can NOT be biger than maximum !") << "checked first";
+
+  struct {
+    long style;
+    bool autoRun, runs;
+  } timer[] = {{1, true, true}, {1, false, false}, {0, true, false}, {2, true, false}};
+  for (auto [style, autoRun, runs] : timer) {
+    s.m_Style = style, s.m_AutoRun = autoRun;
+    EXPECT_EQ(TimerRuns(s), runs) << style << " " << autoRun;
+  }
+  struct {
+    long look;
+    LookEntries e;
+  } looks[] = {{0, {{0, 1, 2, 24, 32}}}, {1, {{3, 4, 5, 25, 33}}}, {7, {{21, 22, 23, 31, 39}}}};
+  for (auto& [look, e] : looks) {
+    const LookEntries got = BankEntriesOfLook(look);
+    EXPECT_TRUE(std::equal(e.entry, e.entry + 5, got.entry)) << "look " << look;
+  }
+}
+
+TEST(TextPropertyBag, ReadsTypedValuesAndWritesOnlyWhatDiffers) {
+  vt::TextPropertyBag bag(
+      " Min = 5 \r\nMax=+70\nValue=12x\nAuto=True\nStyle=\nnoise\n=3\nBig=99999999999999999999\n");
+  EXPECT_EQ(bag.ReadLong("Min", 0), 5) << "spaces and CR LF";
+  EXPECT_EQ(bag.ReadLong("Max", 100), 70) << "a leading plus";
+  EXPECT_EQ(bag.ReadLong("Value", 100), 100) << "not a number: the default";
+  EXPECT_EQ(bag.ReadLong("Style", 0), 0) << "empty";
+  EXPECT_EQ(bag.ReadLong("Big", 7), 7) << "out of range";
+  EXPECT_EQ(bag.ReadLong("Interval", 100), 100) << "absent";
+  EXPECT_TRUE(bag.ReadBool("Auto", false));
+  EXPECT_TRUE(bag.ReadBool("Min", true)) << "not a Boolean: the default";
+  vt::TextPropertyBag out;
+  out.WriteLong("Max", 100, 100);
+  out.WriteLong("Value", -3, 100);
+  out.WriteBool("Auto", true, false);
+  out.WriteBool("Other", false, false);
+  EXPECT_EQ(out.Text(), "Auto=True\r\nValue=-3\r\n");
+  out.WriteLong("Value", 100, 100);
+  EXPECT_EQ(out.Text(), "Auto=True\r\n") << "back to its default: left out";
+  EXPECT_EQ(vt::TextPropertyBag(out.Text()).ReadBool("Auto", false), true) << "round trip";
+}
+
+}  // namespace

@@ -23,6 +23,7 @@ struct SkinAtlas {
   HDC dc = nullptr;
   std::array<POINT, kSlots> at{};
   std::array<progress::Size, kSlots> size{};
+  std::array<bool, kSlots> sameAcross{};  // every column alike
 };
 
 SkinAtlas* g_atlas = nullptr;  // loaded once, lives as long as the process
@@ -63,6 +64,15 @@ SkinAtlas* LoadAtlas(HINSTANCE instance) {
       SelectObject(piece, old);
     }
     DeleteDC(piece);
+    for (int i = 0; i < SkinAtlas::kSlots; ++i) {
+      bool same = true;
+      for (int y = 0; y < atlas->size[i].h && same; ++y) {
+        const COLORREF first = GetPixel(atlas->dc, atlas->at[i].x, y);
+        for (int x = 1; x < atlas->size[i].w && same; ++x)
+          same = GetPixel(atlas->dc, atlas->at[i].x + x, y) == first;
+      }
+      atlas->sameAcross[i] = same;
+    }
   }
   for (HBITMAP b : bitmaps) {
     if (b) DeleteObject(b);
@@ -101,6 +111,7 @@ Xp_ProgressBar* Xp_ProgressBar::FromWindow(HWND hwnd) {
 Xp_ProgressBar::Xp_ProgressBar(HWND hwnd) : hwnd_(hwnd), look_(progress::BankEntriesOfLook(0)) {}
 
 Xp_ProgressBar::~Xp_ProgressBar() {
+  DropStrips();
   if (surface_) {
     SelectObject(surface_, surfaceOld_);
     DeleteDC(surface_);
@@ -269,6 +280,7 @@ void Xp_ProgressBar::UserControl_Resize() {
     ReleaseDC(nullptr, screen);
     surfaceBitmap_ = fresh;
   }
+  DropStrips();
   Execute(progress::Layout(s_, m_, Pictures(), rc.right, rc.bottom));
   // A new control shows its value at once; later resizes leave the trough
   // empty until the next Value.
@@ -281,6 +293,7 @@ void Xp_ProgressBar::UserControl_Resize() {
 void Xp_ProgressBar::UserControl_Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
+  pending_ = {};
   const RECT& r = ps.rcPaint;
   if (surface_)
     BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, surface_, r.left, r.top, SRCCOPY);
@@ -306,22 +319,60 @@ void Xp_ProgressBar::Execute(const Copies& copies) {
   if (!surface_ || copies.empty()) return;
   RECT dirty{};
   for (const progress::Copy& c : copies) {
-    const int slot =
-        c.picture == Picture::kImg ? 0
-        : c.picture == Picture::kBlank
-            ? 1
-            : 2 + look_.entry[static_cast<int>(c.picture) - static_cast<int>(Picture::kPiece0)];
-    const int sx = g_atlas->at[slot].x + c.src.x, sy = g_atlas->at[slot].y + c.src.y;
-    if (c.dst.w == c.src.w && c.dst.h == c.src.h) {
-      BitBlt(surface_, c.dst.x, c.dst.y, c.dst.w, c.dst.h, g_atlas->dc, sx, sy, SRCCOPY);
-    } else {
-      StretchBlt(surface_, c.dst.x, c.dst.y, c.dst.w, c.dst.h, g_atlas->dc, sx, sy, c.src.w,
-                 c.src.h, SRCCOPY);
-    }
+    const int piece = static_cast<int>(c.picture) - static_cast<int>(Picture::kPiece0);
+    CopyPicture(c.picture == Picture::kImg     ? 0
+                : c.picture == Picture::kBlank ? 1
+                                               : 2 + look_.entry[piece],
+                c);
     const RECT r{c.dst.x, c.dst.y, c.dst.x + c.dst.w, c.dst.y + c.dst.h};
     UnionRect(&dirty, &dirty, &r);
   }
-  InvalidateRect(hwnd_, &dirty, FALSE);
+  // Invalidating asks the system each time; a paint already due covers it.
+  RECT covered{};
+  UnionRect(&covered, &pending_, &dirty);
+  if (!EqualRect(&covered, &pending_)) {
+    InvalidateRect(hwnd_, &dirty, FALSE);
+    pending_ = covered;
+  }
+}
+
+void Xp_ProgressBar::CopyPicture(int slot, const progress::Copy& c) {
+  const int sx = g_atlas->at[slot].x + c.src.x, sy = g_atlas->at[slot].y + c.src.y;
+  if (c.dst.w == c.src.w && c.dst.h == c.src.h) {
+    BitBlt(surface_, c.dst.x, c.dst.y, c.dst.w, c.dst.h, g_atlas->dc, sx, sy, SRCCOPY);
+    return;
+  }
+  if (!g_atlas->sameAcross[slot]) {
+    StretchBlt(surface_, c.dst.x, c.dst.y, c.dst.w, c.dst.h, g_atlas->dc, sx, sy, c.src.w, c.src.h,
+               SRCCOPY);
+    return;
+  }
+  auto strip = std::find_if(strips_.begin(), strips_.end(), [&](const Strip& s) {
+    return s.slot == slot && s.srcY == c.src.y && s.srcH == c.src.h && s.height == c.dst.h &&
+           s.width >= c.dst.w;
+  });
+  if (strip == strips_.end()) {
+    constexpr std::size_t kMostStrips = 8;
+    if (strips_.size() >= kMostStrips) DropStrips();
+    Strip s{slot, c.src.y, c.src.h, c.dst.h, std::max(c.dst.w, m_.W), nullptr, nullptr, nullptr};
+    s.dc = CreateCompatibleDC(surface_);
+    s.bitmap = CreateCompatibleBitmap(surface_, s.width, s.height);
+    s.old = SelectObject(s.dc, s.bitmap);
+    SetStretchBltMode(s.dc, COLORONCOLOR);
+    StretchBlt(s.dc, 0, 0, s.width, s.height, g_atlas->dc, sx, sy, c.src.w, c.src.h, SRCCOPY);
+    strips_.push_back(s);
+    strip = strips_.end() - 1;
+  }
+  BitBlt(surface_, c.dst.x, c.dst.y, c.dst.w, c.dst.h, strip->dc, 0, 0, SRCCOPY);
+}
+
+void Xp_ProgressBar::DropStrips() {
+  for (Strip& s : strips_) {
+    SelectObject(s.dc, s.old);
+    DeleteDC(s.dc);
+    DeleteObject(s.bitmap);
+  }
+  strips_.clear();
 }
 
 void Xp_ProgressBar::SetTimer1(bool on) {

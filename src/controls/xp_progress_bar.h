@@ -16,6 +16,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "controls/progress_geometry.h"
 #include "controls/property_bag.h"
 
@@ -85,6 +87,8 @@ class Xp_ProgressBar {
   void Timer1_Timer();
   void Redraw();  // the fill after a Value or Style change
   void Execute(const progress::Copies& copies);
+  void CopyPicture(int slot, const progress::Copy& c);
+  void DropStrips();
   void SetTimer1(bool on);
   void Changed(const char* name);
   void Refuse(const char* message);
@@ -100,6 +104,16 @@ class Xp_ProgressBar {
   HBITMAP surfaceBitmap_ = nullptr;
   HGDIOBJ surfaceOld_ = nullptr;
   progress::Copies lastFill_;  // what the surface last received, while nothing else came
+  RECT pending_{};             // invalidated since the last paint
+  // A picture that is the same in every column, stretched once to a height:
+  // any copy of it to that height is then a plain copy from the strip.
+  struct Strip {
+    int slot, srcY, srcH, height, width;
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+  };
+  std::vector<Strip> strips_;
 };
 
 }  // namespace vt

@@ -306,12 +306,12 @@ void Xp_ProgressBar::Timer1_Timer() {
 
 void Xp_ProgressBar::Redraw() {
   Copies copies = progress::Fill(s_, m_, Pictures());
-  const bool bar = s_.m_Style != progress::kStyleAutoRun;
   // The same copies again leave the surface as it is: most chunks of a
-  // download move the bar by less than a pixel.
-  if (bar && copies == lastFill_) return;
+  // download move the bar by less than a pixel. (An auto-run frame is never
+  // kept, as the timer draws between two of them.)
+  if (copies == lastFill_) return;
   Execute(copies);
-  if (bar) lastFill_ = std::move(copies);
+  if (s_.m_Style != progress::kStyleAutoRun) lastFill_ = std::move(copies);
 }
 
 void Xp_ProgressBar::Execute(const Copies& copies) {

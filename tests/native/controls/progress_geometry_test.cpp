@@ -82,8 +82,9 @@ TEST(ProgressFill, BlocksAndSmoothBarCases) {
       {"a value above the range fills the trough and stops at W - 4", 204, 0, 0, 50, 100,
        Blocks(4, 184, {Block(194, 6)})},
       {"an empty range counts as full", 204, 0, 30, 30, 30, Blocks(4, 184, {Block(194, 6)})},
-      {"narrow bar: the last block squeezed to 2", 100, 0, 0, 100, 100,
-       Blocks(4, 84, {Block(94, 2)})},
+      {"W 205: the block at 194 starts past W - 12 and is squeezed to 7", 205, 0, 0, 100, 100,
+       Blocks(4, 184, {Block(194, 7)})},
+      {"W 206: the block at 194 just fits whole", 206, 0, 0, 100, 100, Blocks(4, 194)},
       {"smooth: one stretched block from 3 to Fill, erase from Fill - 1",
        204,
        2,
@@ -142,7 +143,7 @@ TEST(ProgressAutoRun, FramesAtPositionAndDirection) {
 }
 
 TEST(ProgressAutoRun, TicksMoveFiveAndTurnAtBothEnds) {
-  Bar b(204);
+  Bar b(206);  // 174 + 32 reaches W exactly
   b.s.m_Style = 1;
   b.s.m_Value = 40;
   std::vector<long> at;
@@ -152,7 +153,7 @@ TEST(ProgressAutoRun, TicksMoveFiveAndTurnAtBothEnds) {
     at.push_back(b.s.m_Position), step.push_back(b.s.m_Step);
   }
   EXPECT_EQ(at[0], 9);
-  // 4 + 5k: 174 is the first P with P + 32 >= 204: it turns there and moves on by 5.
+  // 4 + 5k: 174 is the first P with P + 32 >= W: it turns there and moves on by 5.
   const auto turn = std::find(step.begin(), step.end(), -1) - step.begin();
   ASSERT_LT(turn, 100);
   EXPECT_EQ(at[turn - 1], 169);
@@ -167,6 +168,8 @@ TEST(ProgressAutoRun, TicksMoveFiveAndTurnAtBothEnds) {
   EXPECT_EQ(*std::min_element(at.begin(), at.end()), -1);
 
   b.s.m_Position = 50;
+  b.s.m_Value = 100;  // equal to Max: still frames
+  EXPECT_EQ(Tick(b.s, b.m, kPics).size(), 4u);
   b.s.m_Value = 120;  // above Max (Max lowered): each tick lays the trough out
   EXPECT_EQ(Tick(b.s, b.m, kPics).size(), 9u);
   EXPECT_EQ(b.s.m_Position, 4);

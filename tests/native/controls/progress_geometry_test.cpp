@@ -77,6 +77,7 @@ TEST(ProgressFill, BlocksAndSmoothBarCases) {
       {204, 0, 200, 199, Blocks(4, 184, {Block(194, 6), Erase(200, 1)}), "next X past W - 4"},
       {204, 0, 50, 100, Blocks(4, 184, {Block(194, 6)}), "above the range: full, not past W - 4"},
       {204, 2, 100, 50, {Block(3, 97), Erase(99, 101)}, "smooth: 3 to Fill, erase from Fill - 1"},
+      {204, 2, 50, 100, {Block(3, 197)}, "smooth above the range: up to W - 4"},
       {204, 2, 100, 0, {Block(3, 1), Erase(3, 197)}, "smooth at 0: the 1-pixel sliver"},
       {204, 2, 200, 1, {Block(3, 1), Erase(3, 197)}, "smooth at Fill 1: raised to 4"},
   };

@@ -18,6 +18,7 @@
 
 #include <vector>
 
+#include "controls/memory_surface.h"
 #include "controls/progress_geometry.h"
 #include "controls/property_bag.h"
 
@@ -71,7 +72,7 @@ class Xp_ProgressBar {
   const progress::State& state() const { return s_; }
   const progress::Metrics& metrics() const { return m_; }
   // The control's own surface, which every paint copies from.
-  HDC Surface() const { return surface_; }
+  HDC Surface() const { return surface_.dc(); }
 
  private:
   explicit Xp_ProgressBar(HWND hwnd);
@@ -88,7 +89,6 @@ class Xp_ProgressBar {
   void Redraw();  // the fill after a Value or Style change
   void Execute(const progress::Copies& copies);
   void CopyPicture(int slot, const progress::Copy& c);
-  void DropStrips();
   void SetTimer1(bool on);
   void Changed(const char* name);
   void Refuse(const char* message);
@@ -100,18 +100,14 @@ class Xp_ProgressBar {
   PropertyBag* bag_ = nullptr;
   bool timerOn_ = false;
   bool laidOut_ = false;
-  HDC surface_ = nullptr;
-  HBITMAP surfaceBitmap_ = nullptr;
-  HGDIOBJ surfaceOld_ = nullptr;
+  MemorySurface surface_;
   progress::Copies lastFill_;  // what the surface last received, while nothing else came
   RECT pending_{};             // invalidated since the last paint
   // A picture that is the same in every column, stretched once to a height:
   // any copy of it to that height is then a plain copy from the strip.
   struct Strip {
-    int slot, srcY, srcH, height, width;
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ old;
+    int slot, srcY, srcH;
+    MemorySurface picture;
   };
   std::vector<Strip> strips_;
 };

@@ -7,6 +7,11 @@
 // in its own resource script (ids in src/controls/controls_res.h, all in
 // 6000-6199), e.g. `#include "controls/controls.rc"` with src/ on the
 // resource include path, and calls RegisterXpProgressBar with its instance.
+// In CMake, vt_rc_uses_skins(<exe> <its .rc>) rebuilds that script when a
+// skin changes; VT_CONTROLS_RC names controls.rc itself.
+//
+// A new bar shows its value at once; a later resize lays out an empty trough
+// that fills at the next Value or Style.
 //
 //   vt::RegisterXpProgressBar(instance);
 //   HWND bar = CreateWindowExA(0, vt::kXpProgressBarClass, "", WS_CHILD | WS_VISIBLE,

@@ -150,6 +150,9 @@ TEST_F(ProgressBar, SmoothBarLooksAndResize) {
   Shot s(hwnd);
   for (int x : {3, 50, 98}) EXPECT_TRUE(BlockAt(s, x)) << x;
   for (int x : {99, 150}) EXPECT_TRUE(EmptyAt(s, x)) << x;
+  bar->Style(0);  // a fresh trough under the blocks, not the smooth bar's remains
+  EXPECT_TRUE(EmptyAt(Shot(hwnd), 12) && BlockAt(Shot(hwnd), 4));
+  bar->Style(2);
   bar->ProgressLook(3);
   EXPECT_EQ(Shot(hwnd).px, s.px) << "a look change does not redraw";
   bar->Value(51);
@@ -289,7 +292,7 @@ TEST_F(ProgressBar, SavedPropertiesReadInOrderAndWrittenWithTheirDefaults) {
     DialogWatcher box("Error");
     bar->Min(-3);  // refused: no change reported
   }
-  bar->Max(70), bar->AutoRun(false), bar->Interval(30), bar->Min(0);
+  bar->Max(70), bar->AutoRun(false), bar->Interval(30), bar->Interval(-5), bar->Min(0);
   EXPECT_EQ(in.TakeChanged(), "Style,Value,Max,Auto,Interval,Min");
   vt::TextPropertyBag out;
   bar->WriteProperties(out);

@@ -211,7 +211,7 @@ TEST_F(ProgressBar, ValueIsClampedAndMinMaxRefusalsShowTheirMessage) {
     HWND w = CreateWindowExA(0, vt::kXpProgressBarClass, "", WS_CHILD, 0, 0, 100, 16, host, nullptr,
                              nullptr, nullptr);
     Xp_ProgressBar& b = *Xp_ProgressBar::FromWindow(w);
-    DialogWatcher box("Error", {}, IDOK, r.message ? 5000 : 300);
+    DialogWatcher box("Error", {}, IDOK, 10000);  // stopped as soon as the setter returns
     r.set(b);
     box.Stop();
     EXPECT_EQ(box.found, r.message != nullptr);

@@ -2,9 +2,13 @@
 // VERSIONINFO resource and by the About dialog.
 #pragma once
 
+// A build may set the revision itself: the installer tests make a newer copy.
+// CMake reads these lines (cmake/VtVersion.cmake) for the packages.
 #define VT_VERSION_MAJOR 1
 #define VT_VERSION_MINOR 0
+#ifndef VT_VERSION_REVISION
 #define VT_VERSION_REVISION 3
+#endif
 #define VT_VERSION_BUILD 0
 
 #define VT_COMPANY_NAME "Larkspur Lane Software"

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "about/update_fetch.h"
+#include "download/frm_download.h"
 #include "settings/keys.h"
 #include "version.h"
 
@@ -23,7 +24,16 @@ std::string AboutVersionText() {
 }
 
 frmAbout::frmAbout(HINSTANCE instance, HICON icon, AboutHooks hooks)
-    : instance_(instance), icon_(icon), hooks_(std::move(hooks)) {}
+    : instance_(instance), icon_(icon), hooks_(std::move(hooks)) {
+  if (!hooks_.update.download) {
+    // The update's setup file needs no user name or password.
+    hooks_.update.download = [this](std::string& url, std::string& path) {
+      frmDownload dialog(instance_, hwnd_);
+      std::string userName, password;
+      return dialog.DownloadFile(url, path, userName, password);
+    };
+  }
+}
 
 frmAbout::~frmAbout() {
   if (hwnd_) DestroyWindow(hwnd_);

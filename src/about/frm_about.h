@@ -25,7 +25,7 @@ inline constexpr char kCheckingText[] = "Checking for updates...";
 
 struct AboutHooks {
   std::function<void()> openHelp;
-  UpdateHooks update;
+  UpdateHooks update;  // an empty download hook uses the download dialog
   // Runs on a worker thread; empty: FetchSmallText.
   std::function<std::optional<std::string>(const std::string& url)> fetch;
 };

@@ -165,11 +165,11 @@ void frmAbout::EndCheck() {
   checking_ = false;
   KillTimer(hwnd_, kDeadlineTimer);
   SetWindowTextA(lblStatus_, "");
-  EnableWindow(cmdCheck_, TRUE);
+  EnableWindow(cmdCheck_, !offering_);
 }
 
 void frmAbout::cmdCheck_Click() {
-  if (checking_) return;
+  if (checking_ || offering_) return;
   const std::string url = ReadSetting(settings::kUpdateUrl);
   if (!IsAllowedUpdateUrl(url)) {
     MessageBoxA(hwnd_, kNotHttpsText, VT_PRODUCT_NAME, MB_OK | MB_ICONEXCLAMATION);
@@ -194,11 +194,13 @@ void frmAbout::CheckDone(unsigned generation, std::optional<std::string>* text) 
   const std::optional<std::string> fetched = text ? std::move(*text) : std::nullopt;
   delete text;
   if (!checking_ || generation != generation_) return;  // late or abandoned
+  // No second check while this one's messages and download are open, even
+  // when the box is closed and opened again meanwhile.
+  offering_ = true;
   EndCheck();
-  // No second check while this one's messages and download are open.
-  EnableWindow(cmdCheck_, FALSE);
   const Version current{VT_VERSION_MAJOR, VT_VERSION_MINOR, VT_VERSION_REVISION};
   OfferUpdate(hwnd_, fetched, current, hooks_.update);
+  offering_ = false;
   if (hwnd_) EnableWindow(cmdCheck_, TRUE);
 }
 

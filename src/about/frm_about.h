@@ -60,6 +60,7 @@ class frmAbout {
   HFONT font_ = nullptr, boldFont_ = nullptr;
   unsigned generation_ = 0;  // bumped when a check ends or is abandoned
   bool checking_ = false;
+  bool offering_ = false;  // the result's messages or the download are open
 };
 
 }  // namespace vt

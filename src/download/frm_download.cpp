@@ -79,6 +79,7 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
   SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER);
+  SetFocus(Item(kIdCancelButton));
 
   for (;;) {
     // 4. Request.

@@ -92,6 +92,7 @@ void frmDownload::Form_Load() {
   RegisterXpProgressBar(instance_);
   RegisterValueLabel(instance_);
 
+  caption_.clear();
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
   CreateWindowExA(exStyle, kDownloadClass, "Download", style, 0, 0, 0, 0, owner_, nullptr,

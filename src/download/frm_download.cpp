@@ -64,8 +64,8 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
   std::int64_t BytesReceived = 0, FileSize = 0;
   double StartTime = 0;
   float BytesPerSecond = 0, TimeLeft = 0;
-  auto* bar = Xp_ProgressBar::FromWindow(GetDlgItem(hwnd_, kIdProgressBar1));
-  HWND animation = GetDlgItem(hwnd_, kIdAnimation1);
+  Xp_ProgressBar* bar = bar_;
+  HWND animation = Item(kIdAnimation1);
 
   // 2. Clear the values and start the clip.
   for (int id : {kIdSourceLabel, kIdTimeLabel, kIdToLabel, kIdRateLabel}) SetLabel(id, "");
@@ -79,6 +79,7 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
   SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER);
+  SetFocus(Item(kIdCancelButton));
 
   for (;;) {
     // 4. Request.
@@ -196,7 +197,10 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
         writeError = GetLastError();
       }
       const auto wait = [this](HANDLE h) { return WaitPumping(h); };
+      double pumped = Clock();
       while (!writeError) {
+        // Data that keeps coming never waits: window events get their turn here.
+        if (Clock() - pumped > 0.025) DoEvents(), pumped = Clock();
         // 14.
         const std::vector<char> Chunk = Inet1.GetChunk(1024, wait);
         DWORD written = 0;

@@ -72,6 +72,7 @@ class frmDownload {
   // Waits for the handle while the messages keep flowing; false once cancelled.
   bool WaitPumping(HANDLE handle);
   int Ask(const Message& message);
+  HWND Item(int id) const;  // a control, without asking the window server
   void SetLabel(int id, const std::string& text);
   std::string FitText(int id, const std::string& text);
   void ShowProgress(std::int64_t received, std::int64_t total, float bytesPerSecond,
@@ -83,6 +84,9 @@ class frmDownload {
   UniqueHandle<GdiTraits<HFONT>> font_;
   InetTransfer Inet1;
   bool Cancelled = false;
+  HWND controls_[kIdProgressBar1 - kIdDownloadTo + 1] = {};
+  class Xp_ProgressBar* bar_ = nullptr;
+  std::string caption_;  // as last set
   bool quit_ = false;  // a WM_QUIT seen while pumping, posted again on return
   int quitCode_ = 0;
 };

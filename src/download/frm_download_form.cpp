@@ -9,6 +9,7 @@
 
 #include "controls/xp_progress_bar.h"
 #include "download/download_format.h"
+#include "download/value_label.h"
 
 namespace vt {
 namespace {
@@ -89,7 +90,9 @@ void frmDownload::Form_Load() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_ANIMATE_CLASS};
   InitCommonControlsEx(&icc);
   RegisterXpProgressBar(instance_);
+  RegisterValueLabel(instance_);
 
+  caption_.clear();
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
   CreateWindowExA(exStyle, kDownloadClass, "Download", style, 0, 0, 0, 0, owner_, nullptr,
@@ -133,6 +136,7 @@ void frmDownload::CreateControls() {
     HWND c = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    controls_[id - kIdDownloadTo] = c;
     return c;
   };
   const DWORD label = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
@@ -140,17 +144,18 @@ void frmDownload::CreateControls() {
   add(0, ANIMATE_CLASSA, "", ACS_TRANSPARENT, (width - kClipWidth) / 2, y, kClipWidth, kClipHeight,
       kIdAnimation1);
   y += kClipHeight + l.Px(kGap);
-  add(0, "STATIC", "", label, m, y, inner, line, kIdStatusLabel);
+  add(0, kValueLabelClass, "", 0, m, y, inner, line, kIdStatusLabel);
   y += line;
-  add(0, "STATIC", "", label, m, y, inner, line, kIdSourceLabel);
+  add(0, kValueLabelClass, "", 0, m, y, inner, line, kIdSourceLabel);
   y += line + l.Px(kGap);
-  add(0, kXpProgressBarClass, "", 0, m, y, inner, l.Px(kBarHeight), kIdProgressBar1);
+  bar_ = Xp_ProgressBar::FromWindow(
+      add(0, kXpProgressBarClass, "", 0, m, y, inner, l.Px(kBarHeight), kIdProgressBar1));
   y += l.Px(kBarHeight) + l.Px(2 * kGap);
   const int valueX = m + captionWidth + l.Px(kGap);
   const Fixed rows[][2] = {
-      {{kIdEstimatedTimeLeft, "STATIC", "Estimated time left:"}, {kIdTimeLabel, "STATIC", ""}},
-      {{kIdDownloadTo, "STATIC", "Download to:"}, {kIdToLabel, "STATIC", ""}},
-      {{kIdTransferRate, "STATIC", "Transfer rate:"}, {kIdRateLabel, "STATIC", ""}},
+      {{kIdEstimatedTimeLeft, "STATIC", "Estimated time left:"}, {kIdTimeLabel, kValueLabelClass, ""}},
+      {{kIdDownloadTo, "STATIC", "Download to:"}, {kIdToLabel, kValueLabelClass, ""}},
+      {{kIdTransferRate, "STATIC", "Transfer rate:"}, {kIdRateLabel, kValueLabelClass, ""}},
   };
   for (const auto& row : rows) {
     add(0, row[0].cls, row[0].text, label, m, y, captionWidth, line, row[0].id);
@@ -186,11 +191,12 @@ void frmDownload::Form_KeyDown(int keyCode, int /*shift*/) {
 
 void frmDownload::CancelButton_Click() {
   SetLabel(kIdStatusLabel, kCancelling);
-  (void)SendDlgItemMessageA(hwnd_, kIdAnimation1, ACM_STOP, 0, 0);
+  (void)SendMessageA(Item(kIdAnimation1), ACM_STOP, 0, 0);
   Cancelled = true;
 }
 
 void frmDownload::DoEvents() {
+  if (hwnd_) FlushValueLabels(hwnd_);
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
@@ -213,17 +219,22 @@ bool frmDownload::WaitPumping(HANDLE handle) {
 }
 
 int frmDownload::Ask(const Message& message) {
+  if (hwnd_) FlushValueLabels(hwnd_);
   return MessageBoxA(hwnd_, message.text.c_str(), message.title.c_str(), message.code);
 }
 
-void frmDownload::SetLabel(int id, const std::string& text) {
-  SetDlgItemTextA(hwnd_, id, text.c_str());
+HWND frmDownload::Item(int id) const {
+  return id >= kIdDownloadTo && id <= kIdProgressBar1 ? controls_[id - kIdDownloadTo] : nullptr;
 }
+
+void frmDownload::SetLabel(int id, const std::string& text) { SetWindowTextA(Item(id), text.c_str()); }
+
+
 
 std::string frmDownload::FitText(int id, const std::string& text) {
   // Measured with the form's font against the label's width.
   RECT r{};
-  GetClientRect(GetDlgItem(hwnd_, id), &r);
+  GetClientRect(Item(id), &r);
   HDC dc = GetDC(hwnd_);
   HGDIOBJ old = SelectObject(dc, font_.get());
   const auto measure = [dc](const std::string& s) {
@@ -241,10 +252,10 @@ void frmDownload::ShowProgress(std::int64_t received, std::int64_t total, float 
                                float timeLeft, const std::string& saveFileName) {
   SetLabel(kIdTimeLabel, TimeLabelText(timeLeft, received, total));
   SetLabel(kIdRateLabel, RateLabelText(bytesPerSecond));
-  if (auto* bar = Xp_ProgressBar::FromWindow(GetDlgItem(hwnd_, kIdProgressBar1))) {
-    bar->Value(static_cast<long>(received));
-  }
-  SetWindowTextA(hwnd_, ProgressCaption(received, total, saveFileName).c_str());
+  if (bar_) bar_->Value(static_cast<long>(received));
+  // The caption changes once per percent; setting it again would repaint the frame.
+  const std::string caption = ProgressCaption(received, total, saveFileName);
+  if (caption != caption_) caption_ = caption, SetWindowTextA(hwnd_, caption.c_str());
 }
 
 }  // namespace vt

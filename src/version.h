@@ -14,6 +14,7 @@
 #define VT_COMPANY_NAME "Larkspur Lane Software"
 #define VT_PRODUCT_NAME "Vel-Tarrow"
 #define VT_EXE_NAME "Vel-Tarrow.exe"
+#define VT_COPYRIGHT "Copyright (C) 2026 " VT_COMPANY_NAME
 
 #define VT_STR_(x) #x
 #define VT_STR(x) VT_STR_(x)

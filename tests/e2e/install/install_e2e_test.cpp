@@ -10,11 +10,15 @@
 #include <memory>
 #include <set>
 
+#include "about/verify.h"
+#include "dialog_watcher.h"
 #include "e2e_support.h"
+#include "loopback_server.h"
 
 namespace vt::e2e {
 namespace {
 
+constexpr int kIdmAbout = 1005, kAboutCheck = 102;
 constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vel-Tarrow";
 
@@ -240,6 +244,65 @@ TEST_F(InstallTest, SilentUninstallRemovesAllButTheSettings) {
   EXPECT_FALSE(KeyExists(kUninstallKey));
   EXPECT_FALSE(ReadValue(kRunKey, "Vel-Tarrow")) << "no start with Windows of a removed program";
   EXPECT_EQ(Settings(), before) << "silent mode keeps the settings as they were";
+}
+
+TEST_F(InstallTest, UpdateOfferInstallsTheNewerVersion) {
+  ASSERT_EQ(RunToEnd(Quoted(setup_) + " /S /NORUN"), 0u);
+  // The release channel, on the loopback address: the newer installer.
+  const std::string next = Env("VT_VERSION_NEXT"), nextSetup = Env("VT_SETUP_NEXT").substr(2);
+  UniqueKernelHandle file(CreateFileA(nextSetup.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+  const auto digest = Sha256OfFile(file.get());
+  ASSERT_TRUE(digest);
+  std::string hex;
+  for (auto b : *digest) hex += "0123456789abcdef"[b >> 4], hex += "0123456789abcdef"[b & 15];
+  LoopbackServer server;
+  ASSERT_TRUE(server.ok());
+  server.Serve("/setup.exe", {.bodyFile = nextSetup});
+  server.Serve("/update.txt", {.body = "version=" + next + "\nurl=" + server.Url("/setup.exe") +
+                                       "\nsize=" + std::to_string(FileBytes(nextSetup).size()) +
+                                       "\nsha256=" + hex + "\n"});
+  WriteValue(kSettingsKey, "UpdateURL", server.Url("/update.txt"));
+
+  // About, "Check for Updates...", Yes to the offer.
+  Process old(Quoted(at_.exe));
+  auto running = WaitForProgram();
+  ASSERT_TRUE(running);
+  PostMessageA(running->main, WM_COMMAND, kIdmAbout, 0);
+  HWND about = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (about = VisibleWindow("VelTarrowAbout")) != nullptr; }));
+  DialogWatcher offer("Vel-Tarrow", {}, IDYES, 20000);
+  PostMessageA(about, WM_COMMAND, kAboutCheck, 0);
+  offer.Wait();
+  ASSERT_TRUE(offer.found);
+  EXPECT_TRUE(old.WaitExit(60000)) << "verified, setup started, program ended";
+
+  // The user goes through the wizard with the default button: Next, I Agree,
+  // Install, then Finish with "Start Vel-Tarrow now" ticked.
+  HWND wizard = nullptr;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        wizard = FindWindowA("#32770", "Vel-Tarrow Setup");
+        return wizard && IsWindowVisible(wizard);
+      },
+      seconds(30)));
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        HWND button = GetDlgItem(wizard, IDOK);
+        if (IsWindowVisible(button) && IsWindowEnabled(button))
+          SendMessageA(button, BM_CLICK, 0, 0);
+        return !IsWindow(wizard);
+      },
+      seconds(90)));
+
+  running = WaitForProgram();
+  ASSERT_TRUE(running) << "the newer version runs";
+  EXPECT_TRUE(SamePath(running->image, at_.exe)) << running->image;
+  EXPECT_EQ(FileVersion(at_.exe), next);
+  EXPECT_EQ(ReadValue(kUninstallKey, "DisplayVersion"), next);
+  EXPECT_TRUE(FileBytes(at_.dir + "\\Vel-Tarrow-Setup-" + next + ".exe") == FileBytes(nextSetup))
+      << "the download sits beside the program";
+  EXPECT_EQ(ReadValue(kSettingsKey, "UpdateURL"), server.Url("/update.txt")) << "settings kept";
 }
 
 }  // namespace

@@ -1,74 +1,207 @@
 #include "about/frm_about.h"
 
+#include <thread>
+#include <utility>
+
+#include "about/update_fetch.h"
+#include "download/frm_download.h"
+#include "settings/keys.h"
 #include "version.h"
 
 namespace vt {
 namespace {
 
 constexpr char kAboutClass[] = "VelTarrowAbout";
-constexpr int kOkId = 1;
-
-HWND AddChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w,
-              int h, int id) {
-  HWND c = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-  SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-  return c;
-}
+constexpr UINT kMsgCheckDone = WM_APP + 1;  // wParam: generation, lParam: the fetched text
+constexpr UINT_PTR kDeadlineTimer = 1;
+// WinINet's own time-outs end a fetch first; this bounds the wait whatever it does.
+constexpr UINT kCheckDeadlineMs = 2 * kFetchTimeoutMs + 2000;
 
 }  // namespace
 
-std::string AboutVersionText() { return "Version " VT_VERSION_TEXT; }
+std::string AboutVersionText() {
+  return "Version " VT_VERSION_TEXT;
+}
+
+frmAbout::frmAbout(HINSTANCE instance, HICON icon, AboutHooks hooks)
+    : instance_(instance), icon_(icon), hooks_(std::move(hooks)) {
+  if (!hooks_.update.download) {
+    // The update's setup file needs no user name or password.
+    hooks_.update.download = [this](std::string& url, std::string& path) {
+      frmDownload dialog(instance_, hwnd_);
+      std::string userName, password;
+      return dialog.DownloadFile(url, path, userName, password);
+    };
+  }
+}
 
 frmAbout::~frmAbout() {
   if (hwnd_) DestroyWindow(hwnd_);
+  if (boldFont_) DeleteObject(boldFont_);
+}
+
+bool frmAbout::PreTranslate(MSG& msg) {
+  return hwnd_ && IsWindowVisible(hwnd_) && IsDialogMessageA(hwnd_, &msg);
 }
 
 LRESULT CALLBACK frmAbout::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<frmAbout*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->hwnd_ = hwnd;
+  }
+  auto* self = reinterpret_cast<frmAbout*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  return self ? self->HandleMessage(msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
-      if (LOWORD(wp) == kOkId || LOWORD(wp) == IDCANCEL) ShowWindow(hwnd, SW_HIDE);
+      switch (LOWORD(wp)) {
+        case kAboutOk:
+        case IDCANCEL:
+          Form_Hide();
+          break;
+        case kAboutHelp:
+          if (hooks_.openHelp) hooks_.openHelp();
+          break;
+        case kAboutCheck:
+          cmdCheck_Click();
+          break;
+        default:
+          break;
+      }
       return 0;
     case WM_CLOSE:
-      ShowWindow(hwnd, SW_HIDE);  // kept for the next time
+      Form_Hide();
+      return 0;
+    case WM_TIMER:
+      if (wp == kDeadlineTimer) CheckDone(generation_, nullptr);
+      return 0;
+    case kMsgCheckDone:
+      CheckDone(static_cast<unsigned>(wp), reinterpret_cast<std::optional<std::string>*>(lp));
+      return 0;
+    case WM_DESTROY:
+      hwnd_ = nullptr;
       return 0;
     default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return DefWindowProcA(hwnd_, msg, wp, lp);
   }
 }
 
-void frmAbout::Show(HINSTANCE instance, HWND owner, HICON icon) {
-  if (!hwnd_) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WndProc;
-    wc.hInstance = instance;
-    wc.hIcon = icon;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kAboutClass;
-    RegisterClassExA(&wc);
+void frmAbout::Create(HWND owner) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WndProc;
+  wc.hInstance = instance_;
+  wc.hIcon = icon_;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kAboutClass;
+  RegisterClassExA(&wc);  // fails harmlessly when a second instance registers it again
 
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    RECT r{0, 0, 300, 130};
-    AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME);
-    RECT o{};
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  auto px = [dpi](int at96) { return MulDiv(at96, dpi, 96); };
+
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  RECT r{0, 0, px(352), px(172)};
+  AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME);
+  RECT o{};
+  if (owner && IsWindowVisible(owner)) {
     GetWindowRect(owner, &o);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    hwnd_ = CreateWindowExA(WS_EX_DLGMODALFRAME, kAboutClass, "About " VT_PRODUCT_NAME, style,
-                            (o.left + o.right - w) / 2, (o.top + o.bottom - h) / 2, w, h, owner,
-                            nullptr, instance, nullptr);
-    if (!hwnd_) return;
-    HWND pic = AddChild(hwnd_, "STATIC", "", SS_ICON, 16, 16, 32, 32, 0);
-    SendMessageA(pic, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-    AddChild(hwnd_, "STATIC", VT_PRODUCT_NAME, SS_LEFT | SS_NOPREFIX, 64, 16, 220, 16, 0);
-    AddChild(hwnd_, "STATIC", AboutVersionText().c_str(), SS_LEFT, 64, 36, 220, 16, 0);
-    AddChild(hwnd_, "STATIC", "Closes pop-up windows by their titles.", SS_LEFT, 64, 56, 220, 16,
-             0);
-    AddChild(hwnd_, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 210, 92, 75, 25, kOkId);
+  } else {
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &o, 0);
   }
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kAboutClass, "About " VT_PRODUCT_NAME,
+                  style, (o.left + o.right - w) / 2, (o.top + o.bottom - h) / 2, w, h, owner,
+                  nullptr, instance_, this);
+  if (!hwnd_) return;
+
+  font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  LOGFONTA lf{};
+  GetObjectA(font_, sizeof lf, &lf);
+  lf.lfWeight = FW_BOLD;
+  boldFont_ = CreateFontIndirectA(&lf);
+  auto add = [&](const char* cls, const char* text, DWORD s, int x, int y, int cx, int cy, int id,
+                 HFONT font) {
+    HWND c = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | s, px(x), px(y), px(cx), px(cy),
+                             hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
+                             nullptr);
+    SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return c;
+  };
+  HWND pic = add("STATIC", "", SS_ICON, 16, 16, 32, 32, 0, font_);
+  SendMessageA(pic, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+  const DWORD label = SS_LEFT | SS_NOPREFIX;
+  add("STATIC", VT_PRODUCT_NAME, label, 64, 16, 272, 18, 0, boldFont_);
+  add("STATIC", AboutVersionText().c_str(), label, 64, 38, 272, 16, 0, font_);
+  add("STATIC", "Closes pop-up windows by their titles.", label, 64, 56, 272, 16, 0, font_);
+  add("STATIC", VT_COPYRIGHT, label, 64, 74, 272, 16, 0, font_);
+  lblStatus_ = add("STATIC", "", label, 64, 100, 272, 16, kAboutStatus, font_);
+  add("BUTTON", "&Help", BS_PUSHBUTTON | WS_TABSTOP, 16, 132, 75, 25, kAboutHelp, font_);
+  cmdCheck_ = add("BUTTON", "Check for Updates...", BS_PUSHBUTTON | WS_TABSTOP, 99, 132, 150, 25,
+                  kAboutCheck, font_);
+  add("BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 261, 132, 75, 25, kAboutOk, font_);
+}
+
+void frmAbout::Show(HWND owner) {
+  if (!hwnd_) Create(owner);
+  if (!hwnd_) return;
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
+  SetFocus(GetDlgItem(hwnd_, kAboutOk));
+}
+
+void frmAbout::Form_Hide() {
+  ShowWindow(hwnd_, SW_HIDE);  // kept for the next time
+  EndCheck();                  // a check still under way is abandoned
+}
+
+void frmAbout::EndCheck() {
+  ++generation_;  // a result still on its way is dropped
+  checking_ = false;
+  KillTimer(hwnd_, kDeadlineTimer);
+  SetWindowTextA(lblStatus_, "");
+  EnableWindow(cmdCheck_, !offering_);
+}
+
+void frmAbout::cmdCheck_Click() {
+  if (checking_ || offering_) return;
+  const std::string url = ReadSetting(settings::kUpdateUrl);
+  if (!IsAllowedUpdateUrl(url)) {
+    MessageBoxA(hwnd_, kNotHttpsText, VT_PRODUCT_NAME, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  checking_ = true;
+  EnableWindow(cmdCheck_, FALSE);
+  SetWindowTextA(lblStatus_, kCheckingText);
+  SetTimer(hwnd_, kDeadlineTimer, kCheckDeadlineMs, nullptr);
+  // The fetch blocks, so it runs on its own thread and posts its result back;
+  // a result that finds the window gone or the check abandoned is dropped.
+  std::thread([hwnd = hwnd_, generation = generation_, url, fetch = hooks_.fetch] {
+    auto* text =
+        new std::optional<std::string>(fetch ? fetch(url) : FetchSmallText(url, kMaxManifestBytes));
+    if (!PostMessageA(hwnd, kMsgCheckDone, generation, reinterpret_cast<LPARAM>(text))) {
+      delete text;
+    }
+  }).detach();
+}
+
+void frmAbout::CheckDone(unsigned generation, std::optional<std::string>* text) {
+  const std::optional<std::string> fetched = text ? std::move(*text) : std::nullopt;
+  delete text;
+  if (!checking_ || generation != generation_) return;  // late or abandoned
+  // No second check while this one's messages and download are open, even
+  // when the box is closed and opened again meanwhile.
+  offering_ = true;
+  EndCheck();
+  const Version current{VT_VERSION_MAJOR, VT_VERSION_MINOR, VT_VERSION_REVISION};
+  OfferUpdate(hwnd_, fetched, current, hooks_.update);
+  offering_ = false;
+  if (hwnd_) EnableWindow(cmdCheck_, TRUE);
 }
 
 }  // namespace vt

@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "about/frm_about.h"
 #include "app/resource.h"
 #include "app/twips.h"
@@ -77,7 +79,11 @@ bool frmMain::Create(HINSTANCE instance) {
 
   CreateControls();
   cover_ = std::make_unique<frmCover>(icon_);
-  about_ = std::make_unique<frmAbout>();
+  AboutHooks hooks;
+  hooks.openHelp = [this] { mnuHelpTopics_Click(); };
+  hooks.update.programFolder = ProgramFolder();
+  hooks.update.exitProgram = [this] { mnuExit_Click(); };
+  about_ = std::make_unique<frmAbout>(instance, icon_, std::move(hooks));
 
   // Timer1 starts with its design interval; start-up replaces it before any tick.
   SetTimer(hwnd_, kTimer1, 3000, nullptr);
@@ -223,6 +229,7 @@ RECT frmMain::WindowRectTwips() const {
 }
 
 bool frmMain::PreTranslate(MSG& msg) {
+  if (about_ && about_->PreTranslate(msg)) return true;
   return hwnd_ && IsWindowVisible(hwnd_) && IsDialogMessageA(hwnd_, &msg);
 }
 

@@ -189,7 +189,7 @@ void frmMain::mnuHelpTopics_Click() {
   ShellExecuteA(hwnd_, "Open", page.c_str(), "", folder.c_str(), SW_HIDE);
 }
 
-void frmMain::mnuAbout_Click() { about_->Show(instance_, hwnd_, icon_); }
+void frmMain::mnuAbout_Click() { about_->Show(hwnd_); }
 
 void frmMain::mnuOpen_Click() { ShowWindow(hwnd_, SW_SHOW); }
 

@@ -81,6 +81,11 @@ class Process {
     return !pi_.hProcess || WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0;
   }
   DWORD Id() const { return pi_.dwProcessId; }
+  DWORD ExitCode() const {  // STILL_ACTIVE while it runs
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+  }
   void Kill() {
     if (!pi_.hProcess) return;
     if (Running()) {

@@ -1,0 +1,157 @@
+#include "about/manifest.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace vt {
+namespace {
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+int HexValue(char c) {
+  if (IsDigit(c)) return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Visible ASCII and the blank; anything else makes a manifest unreadable.
+bool IsPrintable(char c) {
+  return c >= 0x20 && c <= 0x7E;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+std::optional<unsigned> ParsePart(std::string_view s) {
+  if (s.empty() || s.size() > 5) return std::nullopt;
+  unsigned v = 0;
+  for (char c : s) {
+    if (!IsDigit(c)) return std::nullopt;
+    v = v * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (v > 65535) return std::nullopt;
+  return v;
+}
+
+std::optional<std::uint64_t> ParseSize(std::string_view s) {
+  if (s.empty() || s.size() > 10) return std::nullopt;
+  std::uint64_t v = 0;
+  for (char c : s) {
+    if (!IsDigit(c)) return std::nullopt;
+    v = v * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  if (v == 0 || v > kMaxSetupBytes) return std::nullopt;
+  return v;
+}
+
+std::optional<std::array<std::uint8_t, 32>> ParseSha256(std::string_view s) {
+  if (s.size() != 64) return std::nullopt;
+  std::array<std::uint8_t, 32> out{};
+  for (std::size_t i = 0; i < 32; ++i) {
+    const int hi = HexValue(s[2 * i]), lo = HexValue(s[2 * i + 1]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    out[i] = static_cast<std::uint8_t>(hi * 16 + lo);
+  }
+  return out;
+}
+
+bool IsLoopbackHost(std::string_view host) {
+  return host == "127.0.0.1" || host == "[::1]" || EqualsNoCase(host, "localhost");
+}
+
+}  // namespace
+
+std::optional<Version> ParseVersion(std::string_view text) {
+  const std::size_t a = text.find('.');
+  if (a == std::string_view::npos) return std::nullopt;
+  const std::size_t b = text.find('.', a + 1);
+  if (b == std::string_view::npos) return std::nullopt;
+  const auto major = ParsePart(text.substr(0, a));
+  const auto minor = ParsePart(text.substr(a + 1, b - a - 1));
+  const auto revision = ParsePart(text.substr(b + 1));  // a third '.' fails here
+  if (!major || !minor || !revision) return std::nullopt;
+  return Version{*major, *minor, *revision};
+}
+
+std::string VersionText(const Version& v) {
+  return std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.revision);
+}
+
+bool IsAllowedUpdateUrl(std::string_view url) {
+  if (!std::all_of(url.begin(), url.end(), [](char c) { return IsPrintable(c) && c != ' '; }) ||
+      url.find('\\') != std::string_view::npos) {
+    return false;
+  }
+  const std::size_t colon = url.find("://");
+  if (colon == std::string_view::npos) return false;
+  const std::string_view scheme = url.substr(0, colon);
+  const bool https = EqualsNoCase(scheme, "https");
+  if (!https && !EqualsNoCase(scheme, "http")) return false;
+
+  const std::string_view rest = url.substr(colon + 3);
+  const std::string_view authority = rest.substr(0, rest.find_first_of("/?#"));
+  // A user name would let "http://127.0.0.1@elsewhere/" pass as loopback.
+  if (authority.find('@') != std::string_view::npos) return false;
+  std::string_view host = authority;
+  const std::size_t portAt = authority.rfind(':');
+  if (portAt != std::string_view::npos && authority.find(']', portAt) == std::string_view::npos) {
+    const std::string_view port = authority.substr(portAt + 1);
+    const auto number = ParsePart(port);
+    if (!number || *number == 0) return false;
+    host = authority.substr(0, portAt);
+  }
+  if (host.empty()) return false;
+  return https || IsLoopbackHost(host);
+}
+
+std::optional<UpdateManifest> ParseManifest(std::string_view text) {
+  if (text.size() > kMaxManifestBytes) return std::nullopt;
+  std::optional<std::string_view> version, url, size, sha256, note;
+  while (!text.empty()) {
+    const std::size_t lf = text.find('\n');
+    std::string_view line = text.substr(0, lf);
+    text = lf == std::string_view::npos ? std::string_view{} : text.substr(lf + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!std::all_of(line.begin(), line.end(), IsPrintable)) return std::nullopt;
+    if (line.empty() || line.front() == '#') continue;
+
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;  // not a key=value line
+    const std::string_view key = line.substr(0, eq), value = line.substr(eq + 1);
+    std::optional<std::string_view>* slot = key == "version"  ? &version
+                                            : key == "url"    ? &url
+                                            : key == "size"   ? &size
+                                            : key == "sha256" ? &sha256
+                                            : key == "note"   ? &note
+                                                              : nullptr;
+    if (!slot) continue;
+    if (slot->has_value()) return std::nullopt;  // twice: no way to tell which one is meant
+    *slot = value;
+  }
+  if (!version || !url || !size || !sha256) return std::nullopt;
+
+  UpdateManifest m;
+  const auto v = ParseVersion(*version);
+  const auto n = ParseSize(*size);
+  const auto h = ParseSha256(*sha256);
+  if (!v || !n || !h || !IsAllowedUpdateUrl(*url)) return std::nullopt;
+  m.version = *v;
+  m.url = std::string(*url);
+  m.size = *n;
+  m.sha256 = *h;
+  if (note) m.note = std::string(*note);
+  return m;
+}
+
+std::string SetupFileName(const Version& v) {
+  return "Vel-Tarrow-Setup-" + VersionText(v) + ".exe";
+}
+
+}  // namespace vt

@@ -1,0 +1,67 @@
+#include "about/update_offer.h"
+
+#include <shellapi.h>
+
+#include "about/verify.h"
+#include "version.h"
+
+namespace vt {
+namespace {
+
+int Message(HWND owner, const std::string& text, UINT flags) {
+  return MessageBoxA(owner, text.c_str(), VT_PRODUCT_NAME, flags);
+}
+
+}  // namespace
+
+std::string UpToDateText(const Version& current) {
+  return VT_PRODUCT_NAME " is up to date (Version " + VersionText(current) + ").";
+}
+
+std::string OfferText(const Version& current, const UpdateManifest& m) {
+  std::string text = "Version " + VersionText(m.version) +
+                     " of " VT_PRODUCT_NAME " is available; you have Version " +
+                     VersionText(current) + ".\n\n";
+  if (!m.note.empty()) text += m.note + "\n\n";
+  return text + "Download and install it now?";
+}
+
+void OfferUpdate(HWND owner, const std::optional<std::string>& manifestText, const Version& current,
+                 const UpdateHooks& hooks) {
+  const auto m = manifestText ? ParseManifest(*manifestText) : std::nullopt;
+  if (!m) {
+    Message(owner, kUnreadableText, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  if (!(m->version > current)) {
+    Message(owner, UpToDateText(current), MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  if (Message(owner, OfferText(current, *m), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+
+  // The name and the folder are ours; the manifest only gives the version.
+  std::string path = hooks.programFolder + "\\" + SetupFileName(m->version);
+  std::string url = m->url;
+  DeleteFileA(path.c_str());  // a leftover of an earlier attempt must not be resumed
+  if (!hooks.download || !hooks.download(url, path)) {
+    Message(owner, kDownloadFailedText, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  UniqueKernelHandle checked = OpenIfMatches(path, m->size, m->sha256);
+  if (!checked) {
+    DeleteFileA(path.c_str());
+    Message(owner, kDamagedText, MB_OK | MB_ICONSTOP);
+    return;
+  }
+  // Started while the checked file is still held open against writers.
+  const auto started = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(owner, "Open", path.c_str(), "", hooks.programFolder.c_str(), SW_SHOWNORMAL));
+  checked.reset();
+  if (started <= 32) {
+    Message(owner, kNotStartedText, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  hooks.exitProgram();
+}
+
+}  // namespace vt

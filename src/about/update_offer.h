@@ -1,0 +1,38 @@
+// What the program does with a fetched manifest: says it is up to date, or
+// that the information could not be read, or offers the newer version; on
+// Yes it downloads the setup file, checks it and runs it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "about/manifest.h"
+
+namespace vt {
+
+// The messages of the update check.
+std::string UpToDateText(const Version& current);
+std::string OfferText(const Version& current, const UpdateManifest& m);
+inline constexpr char kUnreadableText[] = "The update information could not be read.";
+inline constexpr char kNotHttpsText[] =
+    "The update information could not be read: its address must begin with https://.";
+inline constexpr char kDownloadFailedText[] = "Downloading the update failed.";
+inline constexpr char kDamagedText[] =
+    "The downloaded update was damaged and has been deleted. Nothing was installed.";
+inline constexpr char kNotStartedText[] = "The update was downloaded but could not be started.";
+
+struct UpdateHooks {
+  std::string programFolder;  // where the setup file goes
+  // Fetches `url` into `path`; true for a complete file.
+  std::function<bool(std::string& url, std::string& path)> download;
+  std::function<void()> exitProgram;  // does not return in the program
+};
+
+// `manifestText` is the fetched manifest, nothing when it could not be fetched.
+void OfferUpdate(HWND owner, const std::optional<std::string>& manifestText, const Version& current,
+                 const UpdateHooks& hooks);
+
+}  // namespace vt

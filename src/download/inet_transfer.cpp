@@ -1,0 +1,214 @@
+#include "download/inet_transfer.h"
+
+#include <wininet.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "handle.h"
+
+namespace vt {
+namespace {
+
+struct InternetTraits {
+  using Handle = HINTERNET;
+  static Handle Invalid() { return nullptr; }
+  static bool Valid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { InternetCloseHandle(h); }
+};
+using UniqueInternet = UniqueHandle<InternetTraits>;
+
+constexpr std::size_t kReadAhead = 1 << 20;  // bytes held before the worker waits
+constexpr DWORD kReadPiece = 65536;
+
+std::string QueryText(HINTERNET request, DWORD info) {
+  std::string text(256, '\0');
+  for (;;) {
+    DWORD size = static_cast<DWORD>(text.size());
+    if (HttpQueryInfoA(request, info, text.data(), &size, nullptr)) return text.substr(0, size);
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return "";
+    text.assign(size + 1, '\0');
+  }
+}
+
+}  // namespace
+
+// What one request's worker and the caller share.
+struct InetTransfer::Pass {
+  std::mutex mutex;
+  std::condition_variable space;
+  bool executing = true, ended = false, cancelled = false;
+  DWORD error = 0;
+  std::string headers, contentLength;
+  std::string body;  // received and not yet handed out, from offset
+  std::size_t offset = 0;
+  UniqueKernelHandle signal{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+
+  void Notify() { SetEvent(signal.get()); }
+};
+
+InetTransfer::~InetTransfer() { Cancel(); }
+
+bool InetTransfer::Execute(const std::string& operation, const std::string& headers) {
+  Cancel();
+  auto pass = std::make_shared<Pass>();
+  pass_ = pass;
+
+  char host[INTERNET_MAX_HOST_NAME_LENGTH] = {}, path[INTERNET_MAX_URL_LENGTH] = {},
+       extra[INTERNET_MAX_URL_LENGTH] = {};
+  URL_COMPONENTSA parts{};
+  parts.dwStructSize = sizeof parts;
+  parts.lpszHostName = host, parts.dwHostNameLength = sizeof host;
+  parts.lpszUrlPath = path, parts.dwUrlPathLength = sizeof path;
+  parts.lpszExtraInfo = extra, parts.dwExtraInfoLength = sizeof extra;
+  const bool cracked = InternetCrackUrlA(url_.c_str(), 0, 0, &parts) &&
+                       (parts.nScheme == INTERNET_SCHEME_HTTP || parts.nScheme == INTERNET_SCHEME_HTTPS);
+  host_ = cracked ? host : "";
+  if (!cracked) {
+    pass->executing = false, pass->ended = true, pass->error = ERROR_INTERNET_INVALID_URL;
+    pass->Notify();
+    return false;
+  }
+  const std::string object = std::string(*path ? path : "/") + extra;
+  const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+  const INTERNET_PORT port = parts.nPort;
+  const DWORD timeout = receiveTimeoutMs_;
+
+  std::thread([pass, operation, headers, object, secure, port, timeout, host = host_,
+               user = user_, password = password_] {
+    const auto fail = [&pass] {
+      std::lock_guard lock(pass->mutex);
+      pass->error = GetLastError();
+      pass->executing = false, pass->ended = true;
+      pass->Notify();
+    };
+    UniqueInternet session(InternetOpenA("Vel-Tarrow", INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
+                                         nullptr, 0));
+    if (!session) return fail();
+    DWORD ms = timeout;
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                         INTERNET_OPTION_SEND_TIMEOUT}) {
+      InternetSetOptionA(session.get(), option, &ms, sizeof ms);
+    }
+    UniqueInternet connection(InternetConnectA(
+        session.get(), host.c_str(), port, user.empty() ? nullptr : user.c_str(),
+        password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection) return fail();
+    const char* accept[] = {"*/*", nullptr};
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI |
+                  INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES;
+    if (secure) flags |= INTERNET_FLAG_SECURE;
+    UniqueInternet request(HttpOpenRequestA(connection.get(), operation.c_str(), object.c_str(),
+                                            nullptr, nullptr, accept, flags, 0));
+    if (!request) return fail();
+    InternetSetOptionA(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &ms, sizeof ms);
+    if (!HttpSendRequestA(request.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
+                          nullptr, 0)) {
+      return fail();
+    }
+    {
+      std::lock_guard lock(pass->mutex);
+      pass->headers = QueryText(request.get(), HTTP_QUERY_RAW_HEADERS_CRLF);
+      pass->contentLength = QueryText(request.get(), HTTP_QUERY_CONTENT_LENGTH);
+      pass->executing = false;
+      pass->Notify();
+    }
+    std::vector<char> piece(kReadPiece);
+    for (;;) {
+      {
+        std::unique_lock lock(pass->mutex);
+        pass->space.wait(lock, [&] { return pass->cancelled || pass->body.size() - pass->offset < kReadAhead; });
+        if (pass->cancelled) return;
+      }
+      DWORD available = 0, got = 0;
+      const bool ok = InternetQueryDataAvailable(request.get(), &available, 0, 0) &&
+                      (available == 0 ||
+                       InternetReadFile(request.get(), piece.data(),
+                                        std::min<DWORD>(available, kReadPiece), &got));
+      std::lock_guard lock(pass->mutex);
+      if (!ok || got == 0) {
+        if (!ok) pass->error = GetLastError();
+        pass->ended = true;
+        pass->Notify();
+        return;
+      }
+      pass->body.append(piece.data(), got);
+      pass->Notify();
+    }
+  }).detach();
+  return true;
+}
+
+bool InetTransfer::StillExecuting() const {
+  if (!pass_) return false;
+  std::lock_guard lock(pass_->mutex);
+  return pass_->executing;
+}
+
+HANDLE InetTransfer::Signal() const { return pass_ ? pass_->signal.get() : nullptr; }
+
+std::string InetTransfer::Headers() const {
+  if (!pass_) return "";
+  std::lock_guard lock(pass_->mutex);
+  return pass_->headers;
+}
+
+std::string InetTransfer::Header(const std::string& name) const {
+  if (!pass_) return "";
+  std::lock_guard lock(pass_->mutex);
+  if (_stricmp(name.c_str(), "Content-Length") == 0) return pass_->contentLength;
+  // Other names are looked up in the block, one "Name: value" a line.
+  const std::string& h = pass_->headers;
+  for (std::size_t at = 0; at < h.size();) {
+    std::size_t end = h.find("\r\n", at);
+    if (end == std::string::npos) end = h.size();
+    const std::string line = h.substr(at, end - at);
+    at = end + 2;
+    if (line.size() > name.size() && line[name.size()] == ':' &&
+        _strnicmp(line.c_str(), name.c_str(), name.size()) == 0) {
+      const std::size_t value = line.find_first_not_of(' ', name.size() + 1);
+      return value == std::string::npos ? "" : line.substr(value);
+    }
+  }
+  return "";
+}
+
+DWORD InetTransfer::Error() const {
+  if (!pass_) return 0;
+  std::lock_guard lock(pass_->mutex);
+  return pass_->headers.empty() ? pass_->error : 0;
+}
+
+std::vector<char> InetTransfer::GetChunk(std::size_t maxBytes, const Waiter& wait) {
+  if (!pass_) return {};
+  Pass& p = *pass_;
+  for (;;) {
+    {
+      std::lock_guard lock(p.mutex);
+      const std::size_t held = p.body.size() - p.offset;
+      if (held >= maxBytes || p.ended || p.cancelled) {
+        const std::size_t n = p.cancelled ? 0 : std::min(held, maxBytes);
+        std::vector<char> chunk(p.body.begin() + static_cast<std::ptrdiff_t>(p.offset),
+                                p.body.begin() + static_cast<std::ptrdiff_t>(p.offset + n));
+        p.offset += n;
+        if (p.offset > kReadAhead) p.body.erase(0, p.offset), p.offset = 0;
+        p.space.notify_one();
+        return chunk;
+      }
+    }
+    if (!wait(p.signal.get())) return {};
+  }
+}
+
+void InetTransfer::Cancel() {
+  if (!pass_) return;
+  {
+    std::lock_guard lock(pass_->mutex);
+    pass_->cancelled = true;
+    pass_->space.notify_one();
+  }
+  pass_.reset();
+}
+
+}  // namespace vt

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Makes the packages as the README says and checks the portable ZIP: exactly
+# the four files, the exe stripped and needing only Windows' own DLLs, the
+# text files in Windows line endings; the installer is a 64-bit exe.
+# Usage: package_test.sh <build dir> <version> <company>
+set -u
+bin=$1 version=$2 company=$3
+fail=0
+check() {  # check <what> <command...>
+  local what=$1; shift
+  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; fail=1; fi
+}
+
+zip=$bin/Vel-Tarrow-$version-win64.zip
+setup=$bin/Vel-Tarrow-Setup-$version.exe
+rm -f "$zip" "$setup"
+cmake --build "$bin" --target package >"$bin/package-test.log" 2>&1 ||
+  { tail -20 "$bin/package-test.log"; echo "FAILED: the package target"; exit 1; }
+
+top=Vel-Tarrow-$version-win64
+expected=$(printf '%s\n' "$top/LICENSE.txt" "$top/README.txt" "$top/Vel-Tarrow-Help.htm" \
+  "$top/Vel-Tarrow.exe")
+check "the ZIP holds the exe, the help page, the readme and the licence" \
+  test "$(cmake -E tar tf "$zip" | sort)" = "$expected"
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+(cd "$tmp" && cmake -E tar xf "$zip")
+dir=$tmp/$top
+exe=$dir/Vel-Tarrow.exe
+check "the ZIP's exe is the one built" cmp -s "$exe" "$bin/bin/Vel-Tarrow.exe"
+check "the exe is stripped" \
+  grep -qx 'no symbols' <(x86_64-w64-mingw32-objdump -t "$exe")
+
+# Windows' own DLLs, the ones a program like this may use; a mingw runtime
+# DLL (libstdc++, libgcc, libwinpthread) would be missing on a user's machine.
+own='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|comdlg32|msvcrt|version|wininet|bcrypt|ole32|oleaut32|shlwapi|uxtheme|winmm|ws2_32|crypt32)\.dll$'
+imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p')
+echo "exe: $(stat -c %s "$exe") bytes; imports: $(echo $imports)"
+check "the exe imports some DLLs" test -n "$imports"
+check "the exe imports Windows' own DLLs only" \
+  test -z "$(echo "$imports" | tr 'A-Z' 'a-z' | grep -Ev "$own")"
+
+crlf() { [ -s "$1" ] && [ "$(grep -c $'\r$' "$1")" = "$(wc -l <"$1")" ]; }
+check "README.txt has Windows line endings" crlf "$dir/README.txt"
+check "LICENSE.txt has Windows line endings" crlf "$dir/LICENSE.txt"
+check "the readme names this version" grep -q "^Vel-Tarrow $version " "$dir/README.txt"
+check "the licence is MIT, by the company of the version information" \
+  grep -q "^Copyright (c) [0-9]* $company"$'\r'"$" "$dir/LICENSE.txt"
+check "the help page is the one in docs" \
+  cmp -s "$dir/Vel-Tarrow-Help.htm" "$(dirname "$0")/../../../docs/Vel-Tarrow-Help.htm"
+
+check "the installer is a 64-bit Windows exe" \
+  grep -q 'file format pei-x86-64' <(x86_64-w64-mingw32-objdump -f "$setup")
+exit $fail

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "download/download_format.h"
+#include "download/download_rules.h"
+
+namespace {
+
+TEST(FormatFileSize, BandsAndPatterns) {
+  const struct {
+    double size;
+    const char *pattern, *want, *why;
+  } rows[] = {
+      {0, "", "0 bytes", "bottom of the bytes band"},
+      {1023, "", "1023 bytes", "top of the bytes band"},
+      {512.25, "###.0", "512.25 bytes", "general format below 1024, the pattern unused"},
+      {1023.6, "###.0", "", "a fraction between bytes and KB"},
+      {1024, "", "1 KB", "bottom of KB"},
+      {1536, "", "2 KB", "###0 rounds the half away from zero"},
+      {1048575, "", "1024 KB", "top of KB rounds up, still KB"},
+      {1048575.5, "", "", "a fraction between KB and MB"},
+      {1048576, "", "1.0 MB", "bottom of MB keeps one decimal"},
+      {1572864, "", "1.5 MB", "one and a half MB"},
+      {1073741823, "", "1024.0 MB", "top of MB"},
+      {1073741824, "", "1.0 GB", "GB band"},
+      {12595.2, "###.0", "12.3 KB", "the rate pattern"},
+      {-1, "", "", "negative"},
+  };
+  for (const auto& r : rows) EXPECT_EQ(vt::FormatFileSize(r.size, r.pattern), r.want) << r.why;
+}
+
+TEST(FormatTime, BandsFloorAndEvenRounding) {
+  const struct {
+    float seconds;
+    const char *want, *why;
+  } rows[] = {
+      {0, "0 sec", "zero"},
+      {59, "59 sec", "top of seconds"},
+      {59.5f, "0 hr 1 min", "a fraction above 59 falls to hours"},
+      {60, "1 min 0 sec", "bottom of minutes"},
+      {130, "2 min 10 sec", "minutes floor, seconds remainder"},
+      {60.5f, "1 min 0 sec", "half rounds to even (60), mod 60"},
+      {61.5f, "1 min 2 sec", "half rounds to even (62)"},
+      {3599, "59 min 59 sec", "top of minutes"},
+      {3600, "1 hr 0 min", "bottom of hours"},
+      {3900, "1 hr 5 min", "hours floor, minutes remainder"},
+      {5430, "1 hr 30 min", "90.5 minutes round to even 90"},
+      {-5, "-1 hr 0 min", "negative falls to hours with the floor"},
+      {1.0f / 0.0f, "unknown", "no rate yet"},
+  };
+  for (const auto& r : rows) EXPECT_EQ(vt::FormatTime(r.seconds), r.want) << r.why;
+}
+
+// Width of a text: one unit per character.
+int Chars(const std::string& s) { return static_cast<int>(s.size()); }
+
+TEST(FitText, KeepsBothEndsNeverBelowFour) {
+  const struct {
+    std::string text;
+    int width;
+    std::string want, why;
+  } rows[] = {
+      {"C:\\short.exe", 100, "C:\\short.exe", "fits: unchanged"},
+      {"abcdefghijk", 3, "abcdefghijk", "11 characters: N = 3, never shortened"},
+      {"abcdefghijkl", 3, "abcd...ijkl", "12 characters: N = 4, one round"},
+      {"0123456789abcdefghij", 13, "01234...fghij", "N goes 8, 7, 6, 5 until it fits"},
+      {"0123456789abcdefghij", 1, "0123...ghij", "stops at N = 4"},
+  };
+  for (const auto& r : rows) EXPECT_EQ(vt::FitText(r.text, r.width, Chars), r.want) << r.why;
+}
+
+TEST(Paths, FileOrFolderAndQualify) {
+  EXPECT_EQ(vt::ReturnFileOrFolder("C:\\a\\b\\setup.exe", true), "setup.exe");
+  EXPECT_EQ(vt::ReturnFileOrFolder("C:\\a\\b\\setup.exe", false), "C:\\a\\b\\");
+  EXPECT_EQ(vt::ReturnFileOrFolder("http://h/x/setup.exe", true, true), "setup.exe");
+  EXPECT_EQ(vt::ReturnFileOrFolder("http://h/x/setup.exe", true, false), "http://h/x/setup.exe")
+      << "a URL read with the path separator has none";
+  EXPECT_EQ(vt::ReturnFileOrFolder("setup.exe", false), "setup.exe") << "no separator: unchanged";
+  EXPECT_EQ(vt::QualifyPath("C:"), "C:\\");
+  EXPECT_EQ(vt::QualifyPath("C:\\"), "C:\\");
+}
+
+TEST(DecideReply, StatusAtCharactersTenToTwelve) {
+  const struct {
+    std::string head;
+    vt::Reply reply;
+    std::string firstLine, why;
+  } rows[] = {
+      {"HTTP/1.1 200 OK\r\n", vt::Reply::kWhole, "", "whole file"},
+      {"HTTP/1.1 206 Partial Content\r\n", vt::Reply::kPartial, "", "range honoured"},
+      {"HTTP/1.1 204 No Content\r\n", vt::Reply::kNoContent, "", ""},
+      {"HTTP/1.1 401 Unauthorized\r\n", vt::Reply::kUnauthorized, "", ""},
+      {"HTTP/1.0 404 Not Found\r\n", vt::Reply::kNotFound, "", ""},
+      {"HTTP/1.1 \r\nServer: x\r\n", vt::Reply::kNoConnection, "", "end of line at the code"},
+      {"HTTP/1.1 500 Oops\r\nServer: x\r\n", vt::Reply::kOther, "HTTP/1.1 500 Oops\r",
+       "other: the first line up to its CR"},
+      {"HTTP/1.1 2000 OK\r\n", vt::Reply::kWhole, "", "only three characters are read"},
+      {"HTTP/1.1 500", vt::Reply::kOther, "<nothing>", "no CR at all"},
+      {"", vt::Reply::kOther, "<nothing>", "empty block"},
+  };
+  for (const auto& r : rows) {
+    const auto d = vt::DecideReply(r.head);
+    EXPECT_EQ(d.reply, r.reply) << r.why;
+    EXPECT_EQ(d.firstLine, r.firstLine) << r.why;
+  }
+}
+
+TEST(DownloadNumbers, ContentLengthResumeAndCaption) {
+  EXPECT_EQ(vt::ContentLength("55360"), 55360);
+  EXPECT_EQ(vt::ContentLength(" 12 "), 12);
+  EXPECT_EQ(vt::ContentLength("12.5"), 13) << "rounded";
+  EXPECT_EQ(vt::ContentLength(""), 0) << "missing";
+  EXPECT_EQ(vt::ContentLength("abc"), 0) << "not a number";
+  EXPECT_EQ(vt::ContentLength("12abc"), 0) << "not a number";
+  EXPECT_EQ(vt::ContentLength("4294967296"), 4294967296LL) << "kept whole, refused by the caller";
+
+  EXPECT_EQ(vt::ResumeOffset(10000), 5904);
+  EXPECT_EQ(vt::ResumeOffset(4097), 1);
+  EXPECT_EQ(vt::ResumeOffset(3000), 0);
+  EXPECT_EQ(vt::RangeHeader(5904), "Range: bytes=5904-\r\n");
+
+  EXPECT_EQ(vt::ProgressCaption(42, 100, "setup.exe"), "42% of setup.exe Completed");
+  EXPECT_EQ(vt::ProgressCaption(2, 3, "a"), "67% of a Completed");
+  EXPECT_EQ(vt::TimeLabelText(130, 524288, 1572864), "2 min 10 sec (512 KB of 1.5 MB copied)");
+  EXPECT_EQ(vt::RateLabelText(12595.2f), "12.3 KB/Sec");
+  EXPECT_EQ(vt::RateLabelText(1023.6f), "/Sec");
+  EXPECT_EQ(vt::RateLabelText(500.5f), "500.5 bytes/Sec");
+}
+
+TEST(DownloadMessages, CodesAndSingleCrBreaks) {
+  EXPECT_EQ(vt::UnableToResumeMessage().code, 52u);
+  EXPECT_EQ(vt::IncompleteMessage("1 sec").code, 53u);
+  EXPECT_EQ(vt::NotFoundMessage("http://h/a").text, "The file, \"http://h/a\" was not found!");
+  EXPECT_EQ(vt::WriteErrorMessage(5, "Access is denied.").text,
+            "Cannot write file to disk.\r\rError 5: Access is denied.");
+  for (const auto& m : {vt::UnableToResumeMessage(), vt::NoConnectionMessage(),
+                        vt::DiskSpaceMessage(), vt::IncompleteMessage("x")}) {
+    EXPECT_EQ(m.text.find('\n'), std::string::npos) << m.title;
+  }
+}
+
+}  // namespace

@@ -61,6 +61,9 @@ class Download : public testing::Test {
     std::string u = url, d = dest.empty() ? dest_ : dest, user, password;
     vt::frmDownload form(GetModuleHandleA(nullptr), nullptr);
     form.SetReceiveTimeout(2000);
+    // A box nobody expected is cancelled after a while, so it fails the test
+    // instead of hanging it.
+    DialogWatcher unexpected("(unexpected)", {}, IDCANCEL, 40000);
     return form.DownloadFile(u, d, user, password);
   }
   std::vector<std::string> Ranges() const {
@@ -202,6 +205,14 @@ TEST_F(Download, UnreachableServerAndUnwritablePath) {
   error.Wait();
   EXPECT_EQ(error.text.rfind("Cannot write file to disk.\r\rError 3: ", 0), 0u) << error.text;
   EXPECT_FALSE(Exists(dir_ + "missing"));
+
+  // A drive that reports no free space (none at all here) is refused before
+  // anything is written.
+  DialogWatcher space("Insufficient Disk Space", {}, IDOK, 20000);
+  EXPECT_FALSE(Run(server_.Url("/file.bin"), "Q:\\vt\\file.bin"));
+  space.Wait();
+  EXPECT_EQ(space.text, "There is not enough free space on disk for this file.\r\rPlease free up "
+                        "some disk space and try again.");
 
   // One missing level is created.
   const std::string one = dir_ + "made\\file.bin";

@@ -33,9 +33,9 @@ bool FileExists(const std::string& path) {
 
 std::string ErrorText(DWORD error) {
   char* text = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
   std::string s = text ? text : "Unknown error.";
   LocalFree(text);
   while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ')) s.pop_back();
@@ -108,8 +108,8 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
 
       // 8. The status code. No reply at all reads as a connection that failed.
       const std::string headers = Inet1.Headers();
-      const ReplyDecision d = headers.empty() ? ReplyDecision{Reply::kNoConnection, "", ""}
-                                              : DecideReply(headers);
+      const ReplyDecision d =
+          headers.empty() ? ReplyDecision{Reply::kNoConnection, "", ""} : DecideReply(headers);
       switch (d.reply) {
         case Reply::kWhole:
           if (Resuming) {
@@ -212,7 +212,8 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
         }
         if (Cancelled) break;
         BytesReceived += static_cast<std::int64_t>(Chunk.size());
-        BytesPerSecond = static_cast<float>(static_cast<double>(BytesReceived) / (Clock() - StartTime));
+        BytesPerSecond =
+            static_cast<float>(static_cast<double>(BytesReceived) / (Clock() - StartTime));
         TimeLeft = static_cast<float>(FileSize - BytesReceived) / BytesPerSecond;
         ShowProgress(BytesReceived, FileSize, BytesPerSecond, TimeLeft, SaveFileName);
         if (Chunk.size() < 2) break;

@@ -48,7 +48,9 @@ struct InetTransfer::Pass {
   void Notify() { SetEvent(signal.get()); }
 };
 
-InetTransfer::~InetTransfer() { Cancel(); }
+InetTransfer::~InetTransfer() {
+  Cancel();
+}
 
 bool InetTransfer::Execute(const std::string& operation, const std::string& headers) {
   Cancel();
@@ -62,8 +64,9 @@ bool InetTransfer::Execute(const std::string& operation, const std::string& head
   parts.lpszHostName = host, parts.dwHostNameLength = sizeof host;
   parts.lpszUrlPath = path, parts.dwUrlPathLength = sizeof path;
   parts.lpszExtraInfo = extra, parts.dwExtraInfoLength = sizeof extra;
-  const bool cracked = InternetCrackUrlA(url_.c_str(), 0, 0, &parts) &&
-                       (parts.nScheme == INTERNET_SCHEME_HTTP || parts.nScheme == INTERNET_SCHEME_HTTPS);
+  const bool cracked =
+      InternetCrackUrlA(url_.c_str(), 0, 0, &parts) &&
+      (parts.nScheme == INTERNET_SCHEME_HTTP || parts.nScheme == INTERNET_SCHEME_HTTPS);
   host_ = cracked ? host : "";
   if (!cracked) {
     pass->executing = false, pass->ended = true, pass->error = ERROR_INTERNET_INVALID_URL;
@@ -75,16 +78,16 @@ bool InetTransfer::Execute(const std::string& operation, const std::string& head
   const INTERNET_PORT port = parts.nPort;
   const DWORD timeout = receiveTimeoutMs_;
 
-  std::thread([pass, operation, headers, object, secure, port, timeout, host = host_,
-               user = user_, password = password_] {
+  std::thread([pass, operation, headers, object, secure, port, timeout, host = host_, user = user_,
+               password = password_] {
     const auto fail = [&pass] {
       std::lock_guard lock(pass->mutex);
       pass->error = GetLastError();
       pass->executing = false, pass->ended = true;
       pass->Notify();
     };
-    UniqueInternet session(InternetOpenA("Vel-Tarrow", INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
-                                         nullptr, 0));
+    UniqueInternet session(
+        InternetOpenA("Vel-Tarrow", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) return fail();
     DWORD ms = timeout;
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
@@ -118,14 +121,15 @@ bool InetTransfer::Execute(const std::string& operation, const std::string& head
     for (;;) {
       {
         std::unique_lock lock(pass->mutex);
-        pass->space.wait(lock, [&] { return pass->cancelled || pass->body.size() - pass->offset < kReadAhead; });
+        pass->space.wait(
+            lock, [&] { return pass->cancelled || pass->body.size() - pass->offset < kReadAhead; });
         if (pass->cancelled) return;
       }
       DWORD available = 0, got = 0;
-      const bool ok = InternetQueryDataAvailable(request.get(), &available, 0, 0) &&
-                      (available == 0 ||
-                       InternetReadFile(request.get(), piece.data(),
-                                        std::min<DWORD>(available, kReadPiece), &got));
+      const bool ok =
+          InternetQueryDataAvailable(request.get(), &available, 0, 0) &&
+          (available == 0 || InternetReadFile(request.get(), piece.data(),
+                                              std::min<DWORD>(available, kReadPiece), &got));
       std::lock_guard lock(pass->mutex);
       if (!ok || got == 0) {
         if (!ok) pass->error = GetLastError();
@@ -146,7 +150,9 @@ bool InetTransfer::StillExecuting() const {
   return pass_->executing;
 }
 
-HANDLE InetTransfer::Signal() const { return pass_ ? pass_->signal.get() : nullptr; }
+HANDLE InetTransfer::Signal() const {
+  return pass_ ? pass_->signal.get() : nullptr;
+}
 
 std::string InetTransfer::Headers() const {
   if (!pass_) return "";

@@ -51,7 +51,9 @@ TEST(FormatTime, BandsFloorAndEvenRounding) {
 }
 
 // Width of a text: one unit per character.
-int Chars(const std::string& s) { return static_cast<int>(s.size()); }
+int Chars(const std::string& s) {
+  return static_cast<int>(s.size());
+}
 
 TEST(FitText, KeepsBothEndsNeverBelowFour) {
   const struct {

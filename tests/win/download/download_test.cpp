@@ -33,7 +33,9 @@ std::string ReadFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::string Text(HWND w) {
   char buf[1024] = {};
@@ -94,8 +96,8 @@ TEST_F(Download, WholeFileAndPartialFirstReplyAreSaved) {
 }
 
 TEST_F(Download, DropThenRetryResumesFromFourKilobytesBack) {
-  server_.ServeInTurn("/file.bin", {{.body = kBody, .dropAfter = 10000},
-                                    {.body = kBody, .honourRange = true}});
+  server_.ServeInTurn("/file.bin",
+                      {{.body = kBody, .dropAfter = 10000}, {.body = kBody, .honourRange = true}});
   DialogWatcher retry(kIncomplete, {}, IDRETRY, 20000);
   EXPECT_TRUE(Run(server_.Url("/file.bin")));
   retry.Wait();
@@ -149,9 +151,12 @@ TEST_F(Download, RefusedRepliesShowTheirMessageAndLeaveNoFile) {
   } rows[] = {
       {{.status = 204}, "No Content", "Nothing to download!", "204"},
       {{.status = 401}, "Unauthorized", "Authorization failed!", "401"},
-      {{.status = 404}, "File Not Found", "The file, \"" + url + "\" was not found!",
+      {{.status = 404},
+       "File Not Found",
+       "The file, \"" + url + "\" was not found!",
        "404: the URL between double quotes"},
-      {{.status = 500, .body = "x"}, "Error Downloading File",
+      {{.status = 500, .body = "x"},
+       "Error Downloading File",
        "The server returned the following response:\r\rHTTP/1.1 500 Internal Server Error\r",
        "500: its status line up to the CR"},
       {{.body = kBody, .lengthOverride = "4294967296"}, "File Too Large", "", "beyond 32 bits"},
@@ -211,8 +216,9 @@ TEST_F(Download, UnreachableServerAndUnwritablePath) {
   DialogWatcher space("Insufficient Disk Space", {}, IDOK, 20000);
   EXPECT_FALSE(Run(server_.Url("/file.bin"), "Q:\\vt\\file.bin"));
   space.Wait();
-  EXPECT_EQ(space.text, "There is not enough free space on disk for this file.\r\rPlease free up "
-                        "some disk space and try again.");
+  EXPECT_EQ(space.text,
+            "There is not enough free space on disk for this file.\r\rPlease free up "
+            "some disk space and try again.");
 
   // One missing level is created.
   const std::string one = dir_ + "made\\file.bin";
@@ -227,7 +233,8 @@ class Observer {
  public:
   explicit Observer(std::function<bool(HWND dialog)> step)
       : thread_([this, step] {
-          for (const DWORD end = GetTickCount() + 20000; !stop_ && GetTickCount() < end; Sleep(20)) {
+          for (const DWORD end = GetTickCount() + 20000; !stop_ && GetTickCount() < end;
+               Sleep(20)) {
             HWND d = FindWindowA(vt::kDownloadClass, nullptr);
             if (d && IsWindowVisible(d) && step(d)) return;
           }
@@ -248,13 +255,15 @@ TEST_F(Download, CancelAndEscapeAnswerAtOnce) {
     for (bool escape : {false, true}) {
       SCOPED_TRACE(std::string(duringBody ? "read loop, " : "awaiting reply, ") +
                    (escape ? "Escape" : "Cancel"));
-      server_.Serve("/file.bin", duringBody ? HttpReply{.body = Pattern(4000000), .bytesPerSecond = 200000}
-                                            : HttpReply{.body = kBody, .headerDelayMs = 15000});
+      server_.Serve("/file.bin", duringBody
+                                     ? HttpReply{.body = Pattern(4000000), .bytesPerSecond = 200000}
+                                     : HttpReply{.body = kBody, .headerDelayMs = 15000});
       std::atomic<bool> pressed = false;
       Observer press([&](HWND d) {
         const std::string status = Text(GetDlgItem(d, vt::kIdStatusLabel));
         if (status != (duringBody ? "Saving:" : "Getting file information...")) return false;
-        if (duringBody && Text(d).find("% of file.bin Completed") == std::string::npos) return false;
+        if (duringBody && Text(d).find("% of file.bin Completed") == std::string::npos)
+          return false;
         if (ticks < 5) return false;  // the thread's timer keeps ticking meanwhile
         HWND button = GetDlgItem(d, vt::kIdCancelButton);
         if (escape) {

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <memory>
 #include <utility>
 
 #include "controls/controls_res.h"
+#include "handle.h"
 
 namespace vt {
 namespace {
@@ -20,9 +22,11 @@ constexpr int kObjectSlot = 0;  // window extra bytes hold the object
 // selecting: slot 0 is img, 1 blank, 2 + n the bank entry n.
 struct SkinAtlas {
   static constexpr int kSlots = 2 + progress::kBankSize;
+  MemorySurface surface;
   HDC dc = nullptr;
   std::array<POINT, kSlots> at{};
   std::array<progress::Size, kSlots> size{};
+  std::array<bool, kSlots> sameAcross{};  // every column alike
 };
 
 SkinAtlas* g_atlas = nullptr;  // loaded once, lives as long as the process
@@ -33,45 +37,44 @@ int ResourceId(int slot) {
   return IDB_XPPB_BANK + slot - 2;
 }
 
+bool SameAcross(HDC dc, int x0, progress::Size size) {
+  for (int y = 0; y < size.h; ++y) {
+    const COLORREF first = GetPixel(dc, x0, y);
+    for (int x = 1; x < size.w; ++x)
+      if (GetPixel(dc, x0 + x, y) != first) return false;
+  }
+  return true;
+}
+
+// Null when a skin is missing from the module's resources.
 SkinAtlas* LoadAtlas(HINSTANCE instance) {
-  std::array<HBITMAP, SkinAtlas::kSlots> bitmaps{};
-  auto atlas = new SkinAtlas;
+  std::array<UniqueHBitmap, SkinAtlas::kSlots> bitmaps;
+  auto atlas = std::make_unique<SkinAtlas>();
   int width = 0, height = 0;
-  bool ok = true;
-  for (int i = 0; i < SkinAtlas::kSlots && ok; ++i) {
-    bitmaps[i] = static_cast<HBITMAP>(
-        LoadImageA(instance, MAKEINTRESOURCEA(ResourceId(i)), IMAGE_BITMAP, 0, 0, 0));
+  for (int i = 0; i < SkinAtlas::kSlots; ++i) {
+    bitmaps[i].reset(static_cast<HBITMAP>(
+        LoadImageA(instance, MAKEINTRESOURCEA(ResourceId(i)), IMAGE_BITMAP, 0, 0, 0)));
     BITMAP bm{};
-    ok = bitmaps[i] && GetObjectA(bitmaps[i], sizeof bm, &bm) == sizeof bm;
-    if (!ok) break;
+    if (!bitmaps[i] || GetObjectA(bitmaps[i].get(), sizeof bm, &bm) != sizeof bm) return nullptr;
     atlas->at[i] = {width, 0};
     atlas->size[i] = {bm.bmWidth, bm.bmHeight};
     width += bm.bmWidth;
     height = std::max(height, static_cast<int>(bm.bmHeight));
   }
-  if (ok) {
-    HDC screen = GetDC(nullptr);
-    atlas->dc = CreateCompatibleDC(screen);
-    HBITMAP surface = CreateCompatibleBitmap(screen, width, height);
-    ReleaseDC(nullptr, screen);
-    SelectObject(atlas->dc, surface);  // stays selected for good
-    HDC piece = CreateCompatibleDC(atlas->dc);
-    for (int i = 0; i < SkinAtlas::kSlots; ++i) {
-      HGDIOBJ old = SelectObject(piece, bitmaps[i]);
-      BitBlt(atlas->dc, atlas->at[i].x, 0, atlas->size[i].w, atlas->size[i].h, piece, 0, 0,
-             SRCCOPY);
-      SelectObject(piece, old);
-    }
-    DeleteDC(piece);
+  HDC screen = GetDC(nullptr);
+  atlas->surface = MemorySurface(screen, width, height);
+  ReleaseDC(nullptr, screen);
+  atlas->dc = atlas->surface.dc();
+  if (!atlas->dc) return nullptr;
+  MemorySurface scratch(atlas->dc, 1, 1);
+  for (int i = 0; i < SkinAtlas::kSlots; ++i) {
+    HGDIOBJ old = SelectObject(scratch.dc(), bitmaps[i].get());
+    BitBlt(atlas->dc, atlas->at[i].x, 0, atlas->size[i].w, atlas->size[i].h, scratch.dc(), 0, 0,
+           SRCCOPY);
+    SelectObject(scratch.dc(), old);
+    atlas->sameAcross[i] = SameAcross(atlas->dc, atlas->at[i].x, atlas->size[i]);
   }
-  for (HBITMAP b : bitmaps) {
-    if (b) DeleteObject(b);
-  }
-  if (!ok) {
-    delete atlas;
-    return nullptr;
-  }
-  return atlas;
+  return atlas.release();
 }
 
 }  // namespace
@@ -100,13 +103,7 @@ Xp_ProgressBar* Xp_ProgressBar::FromWindow(HWND hwnd) {
 
 Xp_ProgressBar::Xp_ProgressBar(HWND hwnd) : hwnd_(hwnd), look_(progress::BankEntriesOfLook(0)) {}
 
-Xp_ProgressBar::~Xp_ProgressBar() {
-  if (surface_) {
-    SelectObject(surface_, surfaceOld_);
-    DeleteDC(surface_);
-  }
-  if (surfaceBitmap_) DeleteObject(surfaceBitmap_);
-}
+Xp_ProgressBar::~Xp_ProgressBar() = default;
 
 LRESULT CALLBACK Xp_ProgressBar::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto self = reinterpret_cast<Xp_ProgressBar*>(GetWindowLongPtrA(hwnd, kObjectSlot));
@@ -253,21 +250,10 @@ void Xp_ProgressBar::UserControl_Resize() {
   GetClientRect(hwnd_, &rc);
   const int w = std::max(1, static_cast<int>(rc.right)),
             h = std::max(1, static_cast<int>(rc.bottom));
-  BITMAP bm{};
-  if (!surfaceBitmap_ || !GetObjectA(surfaceBitmap_, sizeof bm, &bm) || bm.bmWidth != w ||
-      bm.bmHeight != h) {
+  if (surface_.width() != w || surface_.height() != h) {
     HDC screen = GetDC(nullptr);
-    HBITMAP fresh = CreateCompatibleBitmap(screen, w, h);
-    if (!surface_) {
-      surface_ = CreateCompatibleDC(screen);
-      SetStretchBltMode(surface_, COLORONCOLOR);
-      surfaceOld_ = SelectObject(surface_, fresh);
-    } else {
-      SelectObject(surface_, fresh);
-      DeleteObject(surfaceBitmap_);
-    }
+    surface_ = MemorySurface(screen, w, h);
     ReleaseDC(nullptr, screen);
-    surfaceBitmap_ = fresh;
   }
   Execute(progress::Layout(s_, m_, Pictures(), rc.right, rc.bottom));
   // A new control shows its value at once; later resizes leave the trough
@@ -281,9 +267,10 @@ void Xp_ProgressBar::UserControl_Resize() {
 void Xp_ProgressBar::UserControl_Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
+  pending_ = {};
   const RECT& r = ps.rcPaint;
-  if (surface_)
-    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, surface_, r.left, r.top, SRCCOPY);
+  if (HDC from = surface_.dc())
+    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, from, r.left, r.top, SRCCOPY);
   EndPaint(hwnd_, &ps);
 }
 
@@ -293,35 +280,63 @@ void Xp_ProgressBar::Timer1_Timer() {
 
 void Xp_ProgressBar::Redraw() {
   Copies copies = progress::Fill(s_, m_, Pictures());
-  const bool bar = s_.m_Style != progress::kStyleAutoRun;
   // The same copies again leave the surface as it is: most chunks of a
-  // download move the bar by less than a pixel.
-  if (bar && copies == lastFill_) return;
+  // download move the bar by less than a pixel. (An auto-run frame is never
+  // kept, as the timer draws between two of them.)
+  if (copies == lastFill_) return;
   Execute(copies);
-  if (bar) lastFill_ = std::move(copies);
+  if (s_.m_Style != progress::kStyleAutoRun) lastFill_ = std::move(copies);
 }
 
 void Xp_ProgressBar::Execute(const Copies& copies) {
   lastFill_.clear();
-  if (!surface_ || copies.empty()) return;
+  if (!surface_.dc() || copies.empty()) return;
   RECT dirty{};
   for (const progress::Copy& c : copies) {
-    const int slot =
-        c.picture == Picture::kImg ? 0
-        : c.picture == Picture::kBlank
-            ? 1
-            : 2 + look_.entry[static_cast<int>(c.picture) - static_cast<int>(Picture::kPiece0)];
-    const int sx = g_atlas->at[slot].x + c.src.x, sy = g_atlas->at[slot].y + c.src.y;
-    if (c.dst.w == c.src.w && c.dst.h == c.src.h) {
-      BitBlt(surface_, c.dst.x, c.dst.y, c.dst.w, c.dst.h, g_atlas->dc, sx, sy, SRCCOPY);
-    } else {
-      StretchBlt(surface_, c.dst.x, c.dst.y, c.dst.w, c.dst.h, g_atlas->dc, sx, sy, c.src.w,
-                 c.src.h, SRCCOPY);
-    }
+    const int piece = static_cast<int>(c.picture) - static_cast<int>(Picture::kPiece0);
+    CopyPicture(c.picture == Picture::kImg     ? 0
+                : c.picture == Picture::kBlank ? 1
+                                               : 2 + look_.entry[piece],
+                c);
     const RECT r{c.dst.x, c.dst.y, c.dst.x + c.dst.w, c.dst.y + c.dst.h};
     UnionRect(&dirty, &dirty, &r);
   }
-  InvalidateRect(hwnd_, &dirty, FALSE);
+  // Invalidating asks the system each time; a paint already due covers it.
+  RECT covered{};
+  UnionRect(&covered, &pending_, &dirty);
+  if (!EqualRect(&covered, &pending_)) {
+    InvalidateRect(hwnd_, &dirty, FALSE);
+    pending_ = covered;
+  }
+}
+
+void Xp_ProgressBar::CopyPicture(int slot, const progress::Copy& c) {
+  HDC to = surface_.dc();
+  const int sx = g_atlas->at[slot].x + c.src.x, sy = g_atlas->at[slot].y + c.src.y;
+  if (c.dst.w == c.src.w && c.dst.h == c.src.h) {
+    BitBlt(to, c.dst.x, c.dst.y, c.dst.w, c.dst.h, g_atlas->dc, sx, sy, SRCCOPY);
+    return;
+  }
+  if (!g_atlas->sameAcross[slot]) {
+    StretchBlt(to, c.dst.x, c.dst.y, c.dst.w, c.dst.h, g_atlas->dc, sx, sy, c.src.w, c.src.h,
+               SRCCOPY);
+    return;
+  }
+  auto strip = std::find_if(strips_.begin(), strips_.end(), [&](const Strip& s) {
+    return s.slot == slot && s.srcY == c.src.y && s.srcH == c.src.h &&
+           s.picture.height() == c.dst.h && s.picture.width() >= c.dst.w;
+  });
+  if (strip == strips_.end()) {
+    constexpr std::size_t kMostStrips = 8;
+    if (strips_.size() >= kMostStrips) strips_.clear();
+    Strip s{slot, c.src.y, c.src.h, MemorySurface(to, std::max(c.dst.w, m_.W), c.dst.h)};
+    if (!s.picture.dc()) return;
+    StretchBlt(s.picture.dc(), 0, 0, s.picture.width(), s.picture.height(), g_atlas->dc, sx, sy,
+               c.src.w, c.src.h, SRCCOPY);
+    strips_.push_back(std::move(s));
+    strip = strips_.end() - 1;
+  }
+  BitBlt(to, c.dst.x, c.dst.y, c.dst.w, c.dst.h, strip->picture.dc(), 0, 0, SRCCOPY);
 }
 
 void Xp_ProgressBar::SetTimer1(bool on) {

@@ -7,6 +7,11 @@
 // in its own resource script (ids in src/controls/controls_res.h, all in
 // 6000-6199), e.g. `#include "controls/controls.rc"` with src/ on the
 // resource include path, and calls RegisterXpProgressBar with its instance.
+// In CMake, vt_rc_uses_skins(<exe> <its .rc>) rebuilds that script when a
+// skin changes; VT_CONTROLS_RC names controls.rc itself.
+//
+// A new bar shows its value at once; a later resize lays out an empty trough
+// that fills at the next Value or Style.
 //
 //   vt::RegisterXpProgressBar(instance);
 //   HWND bar = CreateWindowExA(0, vt::kXpProgressBarClass, "", WS_CHILD | WS_VISIBLE,
@@ -16,6 +21,9 @@
 
 #include <windows.h>
 
+#include <vector>
+
+#include "controls/memory_surface.h"
 #include "controls/progress_geometry.h"
 #include "controls/property_bag.h"
 
@@ -69,7 +77,7 @@ class Xp_ProgressBar {
   const progress::State& state() const { return s_; }
   const progress::Metrics& metrics() const { return m_; }
   // The control's own surface, which every paint copies from.
-  HDC Surface() const { return surface_; }
+  HDC Surface() const { return surface_.dc(); }
 
  private:
   explicit Xp_ProgressBar(HWND hwnd);
@@ -85,6 +93,7 @@ class Xp_ProgressBar {
   void Timer1_Timer();
   void Redraw();  // the fill after a Value or Style change
   void Execute(const progress::Copies& copies);
+  void CopyPicture(int slot, const progress::Copy& c);
   void SetTimer1(bool on);
   void Changed(const char* name);
   void Refuse(const char* message);
@@ -96,10 +105,16 @@ class Xp_ProgressBar {
   PropertyBag* bag_ = nullptr;
   bool timerOn_ = false;
   bool laidOut_ = false;
-  HDC surface_ = nullptr;
-  HBITMAP surfaceBitmap_ = nullptr;
-  HGDIOBJ surfaceOld_ = nullptr;
+  MemorySurface surface_;
   progress::Copies lastFill_;  // what the surface last received, while nothing else came
+  RECT pending_{};             // invalidated since the last paint
+  // A picture that is the same in every column, stretched once to a height:
+  // any copy of it to that height is then a plain copy from the strip.
+  struct Strip {
+    int slot, srcY, srcH;
+    MemorySurface picture;
+  };
+  std::vector<Strip> strips_;
 };
 
 }  // namespace vt

@@ -93,7 +93,7 @@ Picture DrawBlock(const Look& l, int width) {
   return p;
 }
 
-// A block fading into the trough towards one side: fromLeft = faded at x = 0.
+// A block fading into the trough towards one side.
 Picture DrawFade(const Look& l, int width, bool fadedAtLeft) {
   Picture p = Blank(width, kPieceHeight);
   for (int y = 0; y < kPieceHeight; ++y) {
@@ -151,15 +151,16 @@ Picture DrawBankEntry(int n) {
     const Look& l = kLookTable[n / 3];
     switch (n % 3) {
       case 0:
-        return DrawFade(l, 16, false);  // left cap: rises from the trough
+        return DrawFade(l, 16, true);  // left cap: rises from the trough
       case 1:
-        return DrawFade(l, 16, true);  // right cap: the mirror
+        return DrawFade(l, 16, false);  // right cap: sinks back into it
       default:
         return DrawBlock(l, 8);
     }
   }
-  if (n < 32) return DrawFade(kLookTable[n - 24], 8, false);  // tail, the group moving right
-  return DrawFade(kLookTable[n - 32], 8, true);               // tail, the group moving left
+  // The tails light up towards the group's head and fade behind it.
+  if (n < 32) return DrawFade(kLookTable[n - 24], 8, true);  // moving right: bright at the right
+  return DrawFade(kLookTable[n - 32], 8, false);             // moving left: bright at the left
 }
 
 std::vector<unsigned char> EncodeBmp(const Picture& p) {

@@ -28,6 +28,7 @@ class DialogWatcher {
   // Read after Wait() or Stop(). text: the static texts, '\n'-joined; edit:
   // the first edit field as the box showed it.
   bool found = false, icon = false;
+  HICON shownIcon = nullptr;  // which icon, e.g. LoadIcon(nullptr, IDI_HAND)
   std::string text, edit;
   std::vector<std::string> buttons;
 
@@ -45,6 +46,8 @@ class DialogWatcher {
         // A message box may keep an empty icon control: only a shown image counts.
         const bool isIcon = (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
         if (isIcon && IsWindowVisible(c) && SendMessageA(c, STM_GETICON, 0, 0)) icon = true;
+        if (isIcon && icon && !shownIcon)
+          shownIcon = reinterpret_cast<HICON>(SendMessageA(c, STM_GETICON, 0, 0));
         if (!isIcon && *caption) (text += text.empty() ? "" : "\n") += caption;
       }
       if (field && type) SetWindowTextA(field, type->c_str());

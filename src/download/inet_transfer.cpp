@@ -40,7 +40,7 @@ struct InetTransfer::Pass {
   std::condition_variable space;
   bool executing = true, ended = false, cancelled = false;
   DWORD error = 0;
-  std::string headers, contentLength;
+  std::string headers;
   std::string body;  // received and not yet handed out, from offset
   std::size_t offset = 0;
   UniqueKernelHandle signal{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
@@ -113,7 +113,6 @@ bool InetTransfer::Execute(const std::string& operation, const std::string& head
     {
       std::lock_guard lock(pass->mutex);
       pass->headers = QueryText(request.get(), HTTP_QUERY_RAW_HEADERS_CRLF);
-      pass->contentLength = QueryText(request.get(), HTTP_QUERY_CONTENT_LENGTH);
       pass->executing = false;
       pass->Notify();
     }
@@ -163,8 +162,7 @@ std::string InetTransfer::Headers() const {
 std::string InetTransfer::Header(const std::string& name) const {
   if (!pass_) return "";
   std::lock_guard lock(pass_->mutex);
-  if (_stricmp(name.c_str(), "Content-Length") == 0) return pass_->contentLength;
-  // Other names are looked up in the block, one "Name: value" a line.
+  // One "Name: value" a line after the status line.
   const std::string& h = pass_->headers;
   for (std::size_t at = 0; at < h.size();) {
     std::size_t end = h.find("\r\n", at);

@@ -24,7 +24,8 @@ std::string GeneralNumber(double value) {
 
 std::string FormatNumber(double value, const std::string& pattern) {
   std::size_t end = 0;
-  while (end < pattern.size() && (pattern[end] == '#' || pattern[end] == '0' || pattern[end] == '.'))
+  while (end < pattern.size() &&
+         (pattern[end] == '#' || pattern[end] == '0' || pattern[end] == '.'))
     ++end;
   const std::string number = pattern.substr(0, end);
   const std::size_t dot = number.find('.');

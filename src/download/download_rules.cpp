@@ -9,12 +9,18 @@ namespace vt {
 ReplyDecision DecideReply(const std::string& headerBlock) {
   ReplyDecision d{Reply::kOther, headerBlock.size() > 9 ? headerBlock.substr(9, 3) : "", ""};
   const std::string& s = d.statusText;
-  if (s == "200") d.reply = Reply::kWhole;
-  else if (s == "206") d.reply = Reply::kPartial;
-  else if (s == "204") d.reply = Reply::kNoContent;
-  else if (s == "401") d.reply = Reply::kUnauthorized;
-  else if (s == "404") d.reply = Reply::kNotFound;
-  else if (s.rfind("\r\n", 0) == 0) d.reply = Reply::kNoConnection;
+  if (s == "200")
+    d.reply = Reply::kWhole;
+  else if (s == "206")
+    d.reply = Reply::kPartial;
+  else if (s == "204")
+    d.reply = Reply::kNoContent;
+  else if (s == "401")
+    d.reply = Reply::kUnauthorized;
+  else if (s == "404")
+    d.reply = Reply::kNotFound;
+  else if (s.rfind("\r\n", 0) == 0)
+    d.reply = Reply::kNoConnection;
   if (d.reply == Reply::kOther) {
     const std::size_t cr = headerBlock.find('\r');
     d.firstLine = cr == std::string::npos ? "<nothing>" : headerBlock.substr(0, cr + 1);
@@ -45,7 +51,9 @@ Message UnableToResumeMessage() {
           "Unable to Resume Download", kMbYesNo | kMbExclamation};
 }
 
-Message NoContentMessage() { return {"Nothing to download!", "No Content", kMbOk | kMbInformation}; }
+Message NoContentMessage() {
+  return {"Nothing to download!", "No Content", kMbOk | kMbInformation};
+}
 
 Message UnauthorizedMessage() {
   return {"Authorization failed!", "Unauthorized", kMbOk | kMbCritical};
@@ -66,16 +74,18 @@ Message ServerResponseMessage(const std::string& firstLine) {
 }
 
 Message DiskSpaceMessage() {
-  return {"There is not enough free space on disk for this file.\r\rPlease free up some disk "
-          "space and try again.",
-          "Insufficient Disk Space", kMbOk | kMbCritical};
+  return {
+      "There is not enough free space on disk for this file.\r\rPlease free up some disk "
+      "space and try again.",
+      "Insufficient Disk Space", kMbOk | kMbCritical};
 }
 
 Message IncompleteMessage(const std::string& timeLeft) {
-  return {"The connection with the server was reset.\r\rClick \"Retry\" to resume downloading the "
-          "file.\r(Approximate time remaining: " +
-              timeLeft + ")\r\rClick \"Cancel\" to cancel downloading the file.",
-          "Download Incomplete", kMbRetryCancel | kMbExclamation};
+  return {
+      "The connection with the server was reset.\r\rClick \"Retry\" to resume downloading the "
+      "file.\r(Approximate time remaining: " +
+          timeLeft + ")\r\rClick \"Cancel\" to cancel downloading the file.",
+      "Download Incomplete", kMbRetryCancel | kMbExclamation};
 }
 
 Message WriteErrorMessage(unsigned long error, const std::string& description) {

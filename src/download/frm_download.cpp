@@ -33,9 +33,9 @@ bool FileExists(const std::string& path) {
 
 std::string ErrorText(DWORD error) {
   char* text = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
   std::string s = text ? text : "Unknown error.";
   LocalFree(text);
   while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ')) s.pop_back();
@@ -56,7 +56,6 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
                                std::string& strUserName, std::string& strPassword) {
   Form_Load();
   if (!hwnd_) return false;
-  // 1.
   Cancelled = false;
   const std::string SaveFileName = ReturnFileOrFolder(strSavePath, true, false);
   const std::string SourceFileName = ReturnFileOrFolder(strURL, true, true);
@@ -67,12 +66,12 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
   Xp_ProgressBar* bar = bar_;
   HWND animation = Item(kIdAnimation1);
 
-  // 2. Clear the values and start the clip.
+  // Empty values, and the clip plays from here on.
   for (int id : {kIdSourceLabel, kIdTimeLabel, kIdToLabel, kIdRateLabel}) SetLabel(id, "");
   SetWindowLongA(animation, GWL_STYLE, GetWindowLongA(animation, GWL_STYLE) | ACS_AUTOPLAY);
   LoadResAVI(animation, kDownloadClip);
 
-  // 3. Show it, then centre it on the screen.
+  // Shown first, then centred on the screen.
   ShowWindow(hwnd_, SW_SHOW);
   RECT r;
   GetWindowRect(hwnd_, &r);
@@ -82,34 +81,31 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
   SetFocus(Item(kIdCancelButton));
 
   for (;;) {
-    // 4. Request.
+    // Request: a retry fetches the last 4 KB again.
     if (Resuming) {
       SetLabel(kIdStatusLabel, kResuming);
       BytesReceived = ResumeOffset(BytesReceived);
     } else {
       SetLabel(kIdStatusLabel, kGettingInfo);
     }
-    // 5.
     DoEvents();
     Inet1.SetUrl(strURL);
     Inet1.SetUserName(strUserName);
     Inet1.SetPassword(strPassword);
     Inet1.Execute("GET", RangeHeader(BytesReceived));
-    // 6.
     while (!Cancelled && Inet1.StillExecuting()) WaitPumping(Inet1.Signal());
     if (Cancelled) goto Finish;
 
     {
-      // 7.
       SetLabel(kIdStatusLabel, kSaving);
       SetLabel(kIdSourceLabel,
                FitText(kIdSourceLabel, SourceFileName + " from " + Inet1.RemoteHost()));
       SetLabel(kIdToLabel, FitText(kIdToLabel, strSavePath));
 
-      // 8. The status code. No reply at all reads as a connection that failed.
+      // The status code. No reply at all reads as a connection that failed.
       const std::string headers = Inet1.Headers();
-      const ReplyDecision d = headers.empty() ? ReplyDecision{Reply::kNoConnection, "", ""}
-                                              : DecideReply(headers);
+      const ReplyDecision d =
+          headers.empty() ? ReplyDecision{Reply::kNoConnection, "", ""} : DecideReply(headers);
       switch (d.reply) {
         case Reply::kWhole:
           if (Resuming) {
@@ -146,7 +142,7 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
           goto Finish;
       }
 
-      // 9. The size.
+      // The size, announced once, on the first pass.
       if (!Resuming) {
         StartTime = Clock() - 1.0;
         const std::string announced = Inet1.Header("Content-Length");
@@ -160,7 +156,7 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
         if (FileSize == 0) goto Finish;
       }
 
-      // 10. Free space, for drive-letter paths only.
+      // Free space, for drive-letter paths only.
       if (strSavePath.size() >= 3 && strSavePath.compare(1, 2, ":\\") == 0) {
         std::string drive = strSavePath.substr(0, strSavePath.find('\\') + 1);
         if (DiskFreeSpace(drive) < static_cast<double>(FileSize)) {
@@ -170,7 +166,7 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
         }
       }
 
-      // 11. The bar, one continuous fill per pass.
+      // The bar, one continuous fill per pass.
       if (bar) {
         bar->ProgressLook(1);
         bar->Style(2);
@@ -180,7 +176,7 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
       DoEvents();
       if (!Resuming) BytesReceived = 0;
 
-      // 12-15. The file and the read loop; any failure of the file goes to the
+      // The file and the read loop; any failure of the file goes to the
       // write-error message.
       DWORD writeError = 0;
       const std::string folder = ReturnFileOrFolder(strSavePath, false, false);
@@ -201,7 +197,6 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
       while (!writeError) {
         // Data that keeps coming never waits: window events get their turn here.
         if (Clock() - pumped > 0.025) DoEvents(), pumped = Clock();
-        // 14.
         const std::vector<char> Chunk = Inet1.GetChunk(1024, wait);
         DWORD written = 0;
         if (!Chunk.empty() && (!WriteFile(file.get(), Chunk.data(),
@@ -212,12 +207,12 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
         }
         if (Cancelled) break;
         BytesReceived += static_cast<std::int64_t>(Chunk.size());
-        BytesPerSecond = static_cast<float>(static_cast<double>(BytesReceived) / (Clock() - StartTime));
+        BytesPerSecond =
+            static_cast<float>(static_cast<double>(BytesReceived) / (Clock() - StartTime));
         TimeLeft = static_cast<float>(FileSize - BytesReceived) / BytesPerSecond;
         ShowProgress(BytesReceived, FileSize, BytesPerSecond, TimeLeft, SaveFileName);
         if (Chunk.size() < 2) break;
       }
-      // 15.
       file.reset();
       if (writeError) {
         Ask(WriteErrorMessage(writeError, ErrorText(writeError)));
@@ -226,15 +221,14 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
     }
 
   Finish:
-    // 16.
+    // Finish.
     if (!Cancelled && BytesReceived == FileSize) {
       SetLabel(kIdStatusLabel, kCompleted);
       result = true;
       break;
     }
-    // 17.
     if (!FileExists(strSavePath)) Cancelled = true;
-    // 18. The connection ended early: offer to resume.
+    // The connection ended early: offer to resume.
     if (!Cancelled) {
       Inet1.Cancel();
       if (Ask(IncompleteMessage(FormatTime(TimeLeft))) == kAnswerRetry) {
@@ -242,13 +236,13 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
         continue;
       }
     }
-    // 19.
+    // Abandoned: nothing is left behind, not even a file that was there before.
     if (FileExists(strSavePath)) DeleteFileA(strSavePath.c_str());
     result = false;
     break;
   }
 
-  // 20. Cleanup.
+  // Cleanup.
   (void)SendMessageA(animation, ACM_STOP, 0, 0);
   Inet1.Cancel();
   Form_Unload();

@@ -75,8 +75,8 @@ class frmDownload {
   HWND Item(int id) const;  // a control, without asking the window server
   void SetLabel(int id, const std::string& text);
   std::string FitText(int id, const std::string& text);
-  void ShowProgress(std::int64_t received, std::int64_t total, float bytesPerSecond,
-                    float timeLeft, const std::string& saveFileName);
+  void ShowProgress(std::int64_t received, std::int64_t total, float bytesPerSecond, float timeLeft,
+                    const std::string& saveFileName);
 
   HINSTANCE instance_;
   HWND owner_;
@@ -87,7 +87,7 @@ class frmDownload {
   HWND controls_[kIdProgressBar1 - kIdDownloadTo + 1] = {};
   class Xp_ProgressBar* bar_ = nullptr;
   std::string caption_;  // as last set
-  bool quit_ = false;  // a WM_QUIT seen while pumping, posted again on return
+  bool quit_ = false;    // a WM_QUIT seen while pumping, posted again on return
   int quitCode_ = 0;
 };
 

@@ -34,8 +34,7 @@ struct frmDownload::Layout {
 
 void LoadResAVI(HWND pCtrlAnimation, int pEnumAnimType) {
   // A clip that cannot be opened just leaves the control empty.
-  (void)SendMessageA(pCtrlAnimation, ACM_OPENA,
-                     reinterpret_cast<WPARAM>(GetModuleHandleA(nullptr)),
+  (void)SendMessageA(pCtrlAnimation, ACM_OPENA, reinterpret_cast<WPARAM>(GetModuleHandleA(nullptr)),
                      reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(pEnumAnimType)));
 }
 
@@ -153,7 +152,8 @@ void frmDownload::CreateControls() {
   y += l.Px(kBarHeight) + l.Px(2 * kGap);
   const int valueX = m + captionWidth + l.Px(kGap);
   const Fixed rows[][2] = {
-      {{kIdEstimatedTimeLeft, "STATIC", "Estimated time left:"}, {kIdTimeLabel, kValueLabelClass, ""}},
+      {{kIdEstimatedTimeLeft, "STATIC", "Estimated time left:"},
+       {kIdTimeLabel, kValueLabelClass, ""}},
       {{kIdDownloadTo, "STATIC", "Download to:"}, {kIdToLabel, kValueLabelClass, ""}},
       {{kIdTransferRate, "STATIC", "Transfer rate:"}, {kIdRateLabel, kValueLabelClass, ""}},
   };
@@ -227,9 +227,9 @@ HWND frmDownload::Item(int id) const {
   return id >= kIdDownloadTo && id <= kIdProgressBar1 ? controls_[id - kIdDownloadTo] : nullptr;
 }
 
-void frmDownload::SetLabel(int id, const std::string& text) { SetWindowTextA(Item(id), text.c_str()); }
-
-
+void frmDownload::SetLabel(int id, const std::string& text) {
+  SetWindowTextA(Item(id), text.c_str());
+}
 
 std::string frmDownload::FitText(int id, const std::string& text) {
   // Measured with the form's font against the label's width.

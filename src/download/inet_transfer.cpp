@@ -40,7 +40,7 @@ struct InetTransfer::Pass {
   std::condition_variable space;
   bool executing = true, ended = false, cancelled = false;
   DWORD error = 0;
-  std::string headers, contentLength;
+  std::string headers;
   std::string body;  // received and not yet handed out, from offset
   std::size_t offset = 0;
   UniqueKernelHandle signal{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
@@ -48,7 +48,9 @@ struct InetTransfer::Pass {
   void Notify() { SetEvent(signal.get()); }
 };
 
-InetTransfer::~InetTransfer() { Cancel(); }
+InetTransfer::~InetTransfer() {
+  Cancel();
+}
 
 bool InetTransfer::Execute(const std::string& operation, const std::string& headers) {
   Cancel();
@@ -62,8 +64,9 @@ bool InetTransfer::Execute(const std::string& operation, const std::string& head
   parts.lpszHostName = host, parts.dwHostNameLength = sizeof host;
   parts.lpszUrlPath = path, parts.dwUrlPathLength = sizeof path;
   parts.lpszExtraInfo = extra, parts.dwExtraInfoLength = sizeof extra;
-  const bool cracked = InternetCrackUrlA(url_.c_str(), 0, 0, &parts) &&
-                       (parts.nScheme == INTERNET_SCHEME_HTTP || parts.nScheme == INTERNET_SCHEME_HTTPS);
+  const bool cracked =
+      InternetCrackUrlA(url_.c_str(), 0, 0, &parts) &&
+      (parts.nScheme == INTERNET_SCHEME_HTTP || parts.nScheme == INTERNET_SCHEME_HTTPS);
   host_ = cracked ? host : "";
   if (!cracked) {
     pass->executing = false, pass->ended = true, pass->error = ERROR_INTERNET_INVALID_URL;
@@ -75,16 +78,16 @@ bool InetTransfer::Execute(const std::string& operation, const std::string& head
   const INTERNET_PORT port = parts.nPort;
   const DWORD timeout = receiveTimeoutMs_;
 
-  std::thread([pass, operation, headers, object, secure, port, timeout, host = host_,
-               user = user_, password = password_] {
+  std::thread([pass, operation, headers, object, secure, port, timeout, host = host_, user = user_,
+               password = password_] {
     const auto fail = [&pass] {
       std::lock_guard lock(pass->mutex);
       pass->error = GetLastError();
       pass->executing = false, pass->ended = true;
       pass->Notify();
     };
-    UniqueInternet session(InternetOpenA("Vel-Tarrow", INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
-                                         nullptr, 0));
+    UniqueInternet session(
+        InternetOpenA("Vel-Tarrow", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) return fail();
     DWORD ms = timeout;
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
@@ -110,7 +113,6 @@ bool InetTransfer::Execute(const std::string& operation, const std::string& head
     {
       std::lock_guard lock(pass->mutex);
       pass->headers = QueryText(request.get(), HTTP_QUERY_RAW_HEADERS_CRLF);
-      pass->contentLength = QueryText(request.get(), HTTP_QUERY_CONTENT_LENGTH);
       pass->executing = false;
       pass->Notify();
     }
@@ -118,14 +120,15 @@ bool InetTransfer::Execute(const std::string& operation, const std::string& head
     for (;;) {
       {
         std::unique_lock lock(pass->mutex);
-        pass->space.wait(lock, [&] { return pass->cancelled || pass->body.size() - pass->offset < kReadAhead; });
+        pass->space.wait(
+            lock, [&] { return pass->cancelled || pass->body.size() - pass->offset < kReadAhead; });
         if (pass->cancelled) return;
       }
       DWORD available = 0, got = 0;
-      const bool ok = InternetQueryDataAvailable(request.get(), &available, 0, 0) &&
-                      (available == 0 ||
-                       InternetReadFile(request.get(), piece.data(),
-                                        std::min<DWORD>(available, kReadPiece), &got));
+      const bool ok =
+          InternetQueryDataAvailable(request.get(), &available, 0, 0) &&
+          (available == 0 || InternetReadFile(request.get(), piece.data(),
+                                              std::min<DWORD>(available, kReadPiece), &got));
       std::lock_guard lock(pass->mutex);
       if (!ok || got == 0) {
         if (!ok) pass->error = GetLastError();
@@ -146,7 +149,9 @@ bool InetTransfer::StillExecuting() const {
   return pass_->executing;
 }
 
-HANDLE InetTransfer::Signal() const { return pass_ ? pass_->signal.get() : nullptr; }
+HANDLE InetTransfer::Signal() const {
+  return pass_ ? pass_->signal.get() : nullptr;
+}
 
 std::string InetTransfer::Headers() const {
   if (!pass_) return "";
@@ -157,8 +162,7 @@ std::string InetTransfer::Headers() const {
 std::string InetTransfer::Header(const std::string& name) const {
   if (!pass_) return "";
   std::lock_guard lock(pass_->mutex);
-  if (_stricmp(name.c_str(), "Content-Length") == 0) return pass_->contentLength;
-  // Other names are looked up in the block, one "Name: value" a line.
+  // One "Name: value" a line after the status line.
   const std::string& h = pass_->headers;
   for (std::size_t at = 0; at < h.size();) {
     std::size_t end = h.find("\r\n", at);

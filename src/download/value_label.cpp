@@ -12,7 +12,9 @@ struct Label {
   bool stale = false;
 };
 
-Label* Of(HWND hwnd) { return reinterpret_cast<Label*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)); }
+Label* Of(HWND hwnd) {
+  return reinterpret_cast<Label*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
 
 void Paint(HWND hwnd, const Label& label) {
   PAINTSTRUCT ps;
@@ -20,9 +22,9 @@ void Paint(HWND hwnd, const Label& label) {
   RECT r;
   GetClientRect(hwnd, &r);
   // The parent's colours, as a static control gets them.
-  auto brush = reinterpret_cast<HBRUSH>(
-      SendMessageA(GetParent(hwnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                   reinterpret_cast<LPARAM>(hwnd)));
+  auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(hwnd), WM_CTLCOLORSTATIC,
+                                                     reinterpret_cast<WPARAM>(dc),
+                                                     reinterpret_cast<LPARAM>(hwnd)));
   FillRect(dc, &r, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
   HGDIOBJ old = SelectObject(dc, label.font ? label.font : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);

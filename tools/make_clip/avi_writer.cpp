@@ -105,17 +105,17 @@ std::vector<std::uint8_t> MakeClipFile() {
   const std::size_t strh = b.Open("strh");
   b.Four("vids");
   b.Four("mrle");
-  b.U32(0);         // flags
-  b.U16(0);         // priority
-  b.U16(0);         // language
-  b.U32(0);         // initial frames
-  b.U32(1);         // scale ...
-  b.U32(10);        // ... and rate: 10 frames a second
-  b.U32(0);         // start
-  b.U32(kFrames);   // length
-  b.U32(largest);   // suggested buffer
+  b.U32(0);           // flags
+  b.U16(0);           // priority
+  b.U16(0);           // language
+  b.U32(0);           // initial frames
+  b.U32(1);           // scale ...
+  b.U32(10);          // ... and rate: 10 frames a second
+  b.U32(0);           // start
+  b.U32(kFrames);     // length
+  b.U32(largest);     // suggested buffer
   b.U32(0xFFFFFFFF);  // quality: default
-  b.U32(0);         // sample size: varies
+  b.U32(0);           // sample size: varies
   b.U16(0), b.U16(0), b.U16(kWidth), b.U16(kHeight);
   b.Close(strh);
   const std::size_t strf = b.Open("strf");
@@ -124,7 +124,7 @@ std::vector<std::uint8_t> MakeClipFile() {
   b.U32(kHeight);
   b.U16(1);
   b.U16(8);
-  b.U32(1);  // BI_RLE8
+  b.U32(1);            // BI_RLE8
   b.U32(kImageBytes);  // the animation control draws black without it
   b.U32(0), b.U32(0);
   b.U32(256), b.U32(0);

@@ -11,7 +11,8 @@ int main(int argc, char** argv) {
   }
   const std::vector<std::uint8_t> bytes = vt::clip::MakeClipFile();
   std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) {
     std::fprintf(stderr, "make_clip: cannot write %s\n", argv[1]);

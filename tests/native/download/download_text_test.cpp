@@ -51,7 +51,9 @@ TEST(FormatTime, BandsFloorAndEvenRounding) {
 }
 
 // Width of a text: one unit per character.
-int Chars(const std::string& s) { return static_cast<int>(s.size()); }
+int Chars(const std::string& s) {
+  return static_cast<int>(s.size());
+}
 
 TEST(FitText, KeepsBothEndsNeverBelowFour) {
   const struct {
@@ -126,16 +128,35 @@ TEST(DownloadNumbers, ContentLengthResumeAndCaption) {
   EXPECT_EQ(vt::RateLabelText(500.5f), "500.5 bytes/Sec");
 }
 
-TEST(DownloadMessages, CodesAndSingleCrBreaks) {
-  EXPECT_EQ(vt::UnableToResumeMessage().code, 52u);
-  EXPECT_EQ(vt::IncompleteMessage("1 sec").code, 53u);
+TEST(DownloadMessages, TitlesCodesAndSingleCrBreaks) {
+  const struct {
+    vt::Message m;
+    const char* title;
+    unsigned code;  // buttons + icon
+  } rows[] = {
+      {vt::UnableToResumeMessage(), "Unable to Resume Download", 4 + 48},
+      {vt::NoContentMessage(), "No Content", 0 + 64},
+      {vt::UnauthorizedMessage(), "Unauthorized", 0 + 16},
+      {vt::NotFoundMessage("u"), "File Not Found", 0 + 16},
+      {vt::NoConnectionMessage(), "Cannot Establish Connection", 0 + 48},
+      {vt::ServerResponseMessage("x\r"), "Error Downloading File", 0 + 16},
+      {vt::DiskSpaceMessage(), "Insufficient Disk Space", 0 + 16},
+      {vt::IncompleteMessage("1 sec"), "Download Incomplete", 5 + 48},
+      {vt::WriteErrorMessage(5, "d"), "Error Downloading File", 0 + 16},
+      {vt::TooLargeMessage("5"), "File Too Large", 0 + 16},
+  };
+  for (const auto& r : rows) {
+    EXPECT_EQ(r.m.title, r.title);
+    EXPECT_EQ(r.m.code, r.code) << r.title;
+    EXPECT_EQ(r.m.text.find('\n'), std::string::npos) << r.title << ": breaks are a single CR";
+  }
   EXPECT_EQ(vt::NotFoundMessage("http://h/a").text, "The file, \"http://h/a\" was not found!");
   EXPECT_EQ(vt::WriteErrorMessage(5, "Access is denied.").text,
             "Cannot write file to disk.\r\rError 5: Access is denied.");
-  for (const auto& m : {vt::UnableToResumeMessage(), vt::NoConnectionMessage(),
-                        vt::DiskSpaceMessage(), vt::IncompleteMessage("x")}) {
-    EXPECT_EQ(m.text.find('\n'), std::string::npos) << m.title;
-  }
+  EXPECT_EQ(vt::IncompleteMessage("2 min 10 sec").text,
+            "The connection with the server was reset.\r\rClick \"Retry\" to resume downloading "
+            "the file.\r(Approximate time remaining: 2 min 10 sec)\r\rClick \"Cancel\" to cancel "
+            "downloading the file.");
 }
 
 }  // namespace

@@ -45,7 +45,9 @@ TEST(ClipFile, HeaderFramesAndCommittedCopy) {
   const Bytes f = vt::clip::MakeClipFile();
   const auto U16 = [&f](std::size_t at) { return unsigned{f.at(at)} | f.at(at + 1) << 8; };
   const auto U32 = [&U16](std::size_t at) { return U16(at) | U16(at + 2) << 16; };
-  const auto Four = [&f](std::size_t at) { return std::string(f.begin() + at, f.begin() + at + 4); };
+  const auto Four = [&f](std::size_t at) {
+    return std::string(f.begin() + at, f.begin() + at + 4);
+  };
   ASSERT_EQ(Four(0) + Four(8), "RIFFAVI ");
   EXPECT_EQ(U32(4) + 8, f.size()) << "RIFF size";
   // hdrl LIST at 12, avih at 24: 100 ms a frame, 25 frames, one stream, 272 x 60.

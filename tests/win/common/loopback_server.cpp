@@ -21,14 +21,22 @@ std::string Lower(std::string s) {
 
 std::string Reason(int status) {
   switch (status) {
-    case 200: return "OK";
-    case 204: return "No Content";
-    case 206: return "Partial Content";
-    case 401: return "Unauthorized";
-    case 404: return "Not Found";
-    case 416: return "Range Not Satisfiable";
-    case 500: return "Internal Server Error";
-    default: return "Status";
+    case 200:
+      return "OK";
+    case 204:
+      return "No Content";
+    case 206:
+      return "Partial Content";
+    case 401:
+      return "Unauthorized";
+    case 404:
+      return "Not Found";
+    case 416:
+      return "Range Not Satisfiable";
+    case 500:
+      return "Internal Server Error";
+    default:
+      return "Status";
   }
 }
 
@@ -246,8 +254,8 @@ void LoopbackServer::Answer(std::uintptr_t socketValue) {
                         : reply.statusLine;
   out += "\r\nContent-Type: application/octet-stream\r\n" + headers;
   if (reply.contentLength) {
-    out += "Content-Length: " +
-           reply.lengthOverride.value_or(std::to_string(total - start)) + "\r\n";
+    out +=
+        "Content-Length: " + reply.lengthOverride.value_or(std::to_string(total - start)) + "\r\n";
   }
   for (const auto& line : reply.extraHeaders) out += line + "\r\n";
   out += "Connection: close\r\n\r\n";

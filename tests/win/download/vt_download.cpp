@@ -25,12 +25,18 @@ int main(int argc, char** argv) {
   std::string stopFile, url, path;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--size" && i + 1 < argc) mb = std::atoi(argv[++i]);
-    else if (a == "--rate" && i + 1 < argc) rate = std::atoi(argv[++i]);
-    else if (a == "--rect") rect = true;
-    else if (a == "--stop-file" && i + 1 < argc) stopFile = argv[++i];
-    else if (url.empty()) url = a;
-    else path = a;
+    if (a == "--size" && i + 1 < argc)
+      mb = std::atoi(argv[++i]);
+    else if (a == "--rate" && i + 1 < argc)
+      rate = std::atoi(argv[++i]);
+    else if (a == "--rect")
+      rect = true;
+    else if (a == "--stop-file" && i + 1 < argc)
+      stopFile = argv[++i];
+    else if (url.empty())
+      url = a;
+    else
+      path = a;
   }
   vt::test::LoopbackServer server(std::chrono::minutes(10));
   if (url.empty() || path.empty()) {

@@ -3,19 +3,11 @@
 #include <wininet.h>
 
 #include "about/manifest.h"
-#include "handle.h"
+#include "download/inet_handle.h"
 #include "version.h"
 
 namespace vt {
 namespace {
-
-struct InternetTraits {
-  using Handle = HINTERNET;
-  static Handle Invalid() { return nullptr; }
-  static bool Valid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { InternetCloseHandle(h); }
-};
-using UniqueInternet = UniqueHandle<InternetTraits>;
 
 void SetTimeouts(HINTERNET h, DWORD ms) {
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,

@@ -6,18 +6,10 @@
 #include <mutex>
 #include <thread>
 
-#include "handle.h"
+#include "download/inet_handle.h"
 
 namespace vt {
 namespace {
-
-struct InternetTraits {
-  using Handle = HINTERNET;
-  static Handle Invalid() { return nullptr; }
-  static bool Valid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { InternetCloseHandle(h); }
-};
-using UniqueInternet = UniqueHandle<InternetTraits>;
 
 constexpr std::size_t kReadAhead = 1 << 20;  // bytes held before the worker waits
 constexpr DWORD kReadPiece = 65536;

@@ -60,6 +60,11 @@ std::vector<COLORREF> Column(const Pixels& p, int x, int top = 3) {
   return c;
 }
 
+// Whether column x shows column 0 of bank entry n.
+bool BlockAt(const Pixels& s, int x, int n = 2) {
+  return Column(s, x) == Column(Skin(IDB_XPPB_BANK + n), 0, 0);
+}
+
 struct ProgressBar : ::testing::Test {
   ProgressBar() {
     EXPECT_TRUE(vt::RegisterXpProgressBar(GetModuleHandleA(nullptr)));
@@ -70,25 +75,12 @@ struct ProgressBar : ::testing::Test {
     bar = Xp_ProgressBar::FromWindow(hwnd);
   }
   ~ProgressBar() override { DestroyWindow(host); }
-  // Whether column x shows column 0 of bank entry n, or the empty interior.
-  static bool BlockAt(const Pixels& s, int x, int n = 2) {
-    return Column(s, x) == Column(Skin(IDB_XPPB_BANK + n), 0, 0);
-  }
-  bool EmptyAt(const Pixels& s, int x) const { return Column(s, x) == empty; }
-  // The interior column of a trough just laid out (a resize draws no fill).
-  void LearnEmpty() {
-    SetWindowPos(hwnd, nullptr, 0, 0, 205, 16, SWP_NOMOVE | SWP_NOZORDER);
-    SetWindowPos(hwnd, nullptr, 0, 0, 204, 16, SWP_NOMOVE | SWP_NOZORDER);
-    empty = Column(Shot(hwnd), 100);
-  }
   HWND host = nullptr, hwnd = nullptr;
   Xp_ProgressBar* bar = nullptr;
-  std::vector<COLORREF> empty;
 };
 
-TEST_F(ProgressBar, DrawsTheTroughTheBlocksAndTheEraseAndRepaints) {
+TEST_F(ProgressBar, DrawsTroughBlocksSmoothBarAndLooksAndRepaints) {
   ASSERT_NE(bar, nullptr);
-  EXPECT_EQ(Xp_ProgressBar::FromWindow(host), nullptr) << "another class";
   const Pixels full = Shot(hwnd);  // a new bar is full: Fill 200, the block at 194 squeezed to 6
   for (int x : {4, 11, 184, 194, 199}) EXPECT_TRUE(BlockAt(full, x)) << x;
   // The frame: corners as drawn, edges stretched from the picture's strips.
@@ -97,8 +89,13 @@ TEST_F(ProgressBar, DrawsTheTroughTheBlocksAndTheEraseAndRepaints) {
                            {100, 1, 30, 1}, {0, 8, 0, 4}, {203, 8, 58, 4}, {100, 14, 30, 11}};
   for (auto [x, y, ix, iy] : probes) EXPECT_EQ(full.At(x, y), img.At(ix, iy)) << x << "," << y;
 
-  LearnEmpty();
+  // A resize lays out an empty trough and draws no fill: its interior column.
+  SetWindowPos(hwnd, nullptr, 0, 0, 205, 16, SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowPos(hwnd, nullptr, 0, 0, 204, 16, SWP_NOMOVE | SWP_NOZORDER);
+  const auto empty = Column(Shot(hwnd), 100);
+  auto EmptyAt = [&empty](const Pixels& s, int x) { return Column(s, x) == empty; };
   bar->Value(100);
+  EXPECT_EQ(Shot(hwnd).px, full.px) << "after a resize the same Value draws again";
   bar->Value(50);  // Fill 100: blocks at 4 ... 94 (the last ends at 101), erased from 104 on
   const Pixels half = Shot(hwnd);
   for (int x : {4, 11, 94, 101}) EXPECT_TRUE(BlockAt(half, x)) << x;
@@ -111,12 +108,8 @@ TEST_F(ProgressBar, DrawsTheTroughTheBlocksAndTheEraseAndRepaints) {
   ASSERT_NE(Shot(hwnd).px, half.px);
   InvalidateRect(hwnd, nullptr, TRUE);
   EXPECT_EQ(Shot(hwnd).px, half.px) << "repainted from its surface";
-}
 
-TEST_F(ProgressBar, SmoothBarLooksAndResize) {
-  LearnEmpty();
-  bar->Style(2);
-  bar->Value(50);  // Fill 100: the bar from 3, then the erase from 99
+  bar->Style(2);  // the smooth bar from 3 to Fill, then the erase from 99
   Pixels s = Shot(hwnd);
   EXPECT_TRUE(BlockAt(s, 3) && BlockAt(s, 98) && EmptyAt(s, 99) && EmptyAt(s, 150));
   bar->Style(0);  // a fresh trough under the blocks, not the smooth bar's remains

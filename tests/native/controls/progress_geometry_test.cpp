@@ -68,7 +68,6 @@ TEST(ProgressFill, BlocksAndSmoothBarCases) {
   };
   const Row rows[] = {
       {204, 16, 0, 0, 100, 50, Blocks(4, 94, {Erase(104, 96)}), "Fill 100: blocks 4 ... 94, erase"},
-      {204, 16, 0, 0, 100, 0, {Erase(4, 196)}, "Value 0: no block, the whole interior erased"},
       {204, 16, 0, 0, 100, 100, Blocks(4, 184, {Block(194, 6)}), "194 > W - 12: squeezed"},
       {206, 16, 0, 0, 100, 100, Blocks(4, 194), "W 206: 194 = W - 12 fits whole"},
       {204, 16, 0, 0, 300, 5, {Erase(4, 196)}, "Fill 3.3 rounds down, reaching no block"},
@@ -86,6 +85,7 @@ TEST(ProgressFill, BlocksAndSmoothBarCases) {
        {Block(4, 8, 24), Block(14, 8, 24), Erase(24, 176, 24)},
        "BarHeight 24"},
       {204, 16, 2, 0, 100, 50, {Block(3, 97), Erase(99, 101)}, "smooth: erase from Fill - 1"},
+      {204, 16, 2, 0, 50, 100, {Block(3, 197)}, "smooth above the range: up to W - 4"},
       {204, 16, 2, 0, 100, 0, {Block(3, 1), Erase(3, 197)}, "smooth at 0: the 1-pixel sliver"},
   };
   for (const Row& r : rows) {

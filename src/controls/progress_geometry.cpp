@@ -141,24 +141,4 @@ Copies Frame(State& s, const Metrics& m, const Pictures& p) {
   return out;
 }
 
-std::string_view PictureName(Picture p) {
-  switch (p) {
-    case Picture::kImg:
-      return "img";
-    case Picture::kBlank:
-      return "blank";
-    case Picture::kPiece0:
-      return "Picture1(0)";
-    case Picture::kPiece1:
-      return "Picture1(1)";
-    case Picture::kPiece2:
-      return "Picture1(2)";
-    case Picture::kPiece3:
-      return "Picture1(3)";
-    case Picture::kPiece4:
-      return "Picture1(4)";
-  }
-  return "?";
-}
-
 }  // namespace vt::progress

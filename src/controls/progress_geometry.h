@@ -2,7 +2,6 @@
 // and the drawing as a list of picture copies that the window side executes.
 #pragma once
 
-#include <string_view>
 #include <vector>
 
 namespace vt::progress {
@@ -103,7 +102,5 @@ Copies Tick(State& s, Metrics& m, const Pictures& p);
 
 // One auto-run frame at the current position, then the turn at either end.
 Copies Frame(State& s, const Metrics& m, const Pictures& p);
-
-std::string_view PictureName(Picture p);
 
 }  // namespace vt::progress

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -61,95 +61,69 @@ TEST(ProgressLayout, NinePartTroughMeasuresAndResetsTheGroup) {
 
 TEST(ProgressFill, BlocksAndSmoothBarCases) {
   struct Row {
-    int width;
-    long style, max, value;
+    int width, height;
+    long style, min, max, value;
     Copies expected;
     const char* why;
   };
   const Row rows[] = {
-      {204, 0, 100, 50, Blocks(4, 94, {Erase(104, 96)}), "Fill 100: ten blocks 4 ... 94, erase"},
-      {204, 0, 100, 0, {Erase(4, 196)}, "Value 0: no block, the whole interior erased"},
-      {204, 0, 100, 100, Blocks(4, 184, {Block(194, 6)}), "194 > W - 12: squeezed to W - 4"},
-      {205, 0, 100, 100, Blocks(4, 184, {Block(194, 7)}), "W 205: 194 > W - 12, squeezed to 7"},
-      {206, 0, 100, 100, Blocks(4, 194), "W 206: 194 = W - 12 fits whole"},
-      {204, 0, 200, 3, {Erase(4, 196)}, "Fill 3 reaches no block"},
-      {204, 0, 200, 4, {Block(4, 8), Erase(14, 186)}, "Fill 4 is the first block"},
-      {204, 0, 200, 199, Blocks(4, 184, {Block(194, 6), Erase(200, 1)}), "next X past W - 4"},
-      {204, 0, 50, 100, Blocks(4, 184, {Block(194, 6)}), "above the range: full, not past W - 4"},
-      {204, 2, 100, 50, {Block(3, 97), Erase(99, 101)}, "smooth: 3 to Fill, erase from Fill - 1"},
-      {204, 2, 50, 100, {Block(3, 197)}, "smooth above the range: up to W - 4"},
-      {204, 2, 100, 0, {Block(3, 1), Erase(3, 197)}, "smooth at 0: the 1-pixel sliver"},
-      {204, 2, 200, 1, {Block(3, 1), Erase(3, 197)}, "smooth at Fill 1: raised to 4"},
+      {204, 16, 0, 0, 100, 50, Blocks(4, 94, {Erase(104, 96)}), "Fill 100: blocks 4 ... 94, erase"},
+      {204, 16, 0, 0, 100, 100, Blocks(4, 184, {Block(194, 6)}), "194 > W - 12: squeezed"},
+      {206, 16, 0, 0, 100, 100, Blocks(4, 194), "W 206: 194 = W - 12 fits whole"},
+      {204, 16, 0, 0, 300, 5, {Erase(4, 196)}, "Fill 3.3 rounds down, reaching no block"},
+      {204, 16, 0, 0, 200, 4, {Block(4, 8), Erase(14, 186)}, "Fill 4 is the first block"},
+      {204, 16, 0, 0, 200, 199, Blocks(4, 184, {Block(194, 6), Erase(200, 1)}), "X past W - 4"},
+      {204, 16, 0, 0, 50, 100, Blocks(4, 184, {Block(194, 6)}), "above the range: not past W - 4"},
+      {204, 16, 0, 30, 30, 30, Blocks(4, 184, {Block(194, 6)}), "an empty range counts as full"},
+      {204, 16, 0, 50, 150, 50, Blocks(4, 94, {Erase(104, 96)}), "Value / (Max - Min)"},
+      {204,
+       30,
+       0,
+       0,
+       100,
+       10,
+       {Block(4, 8, 24), Block(14, 8, 24), Erase(24, 176, 24)},
+       "BarHeight 24"},
+      {204, 16, 2, 0, 100, 50, {Block(3, 97), Erase(99, 101)}, "smooth: erase from Fill - 1"},
+      {204, 16, 2, 0, 50, 100, {Block(3, 197)}, "smooth above the range: up to W - 4"},
+      {204, 16, 2, 0, 100, 0, {Block(3, 1), Erase(3, 197)}, "smooth at 0: the 1-pixel sliver"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.why);
-    Bar b(r.width);
-    b.s.m_Style = r.style, b.s.m_Max = r.max, b.s.m_Value = r.value;
+    Bar b(r.width, r.height);
+    b.s.m_Style = r.style, b.s.m_Min = r.min, b.s.m_Max = r.max, b.s.m_Value = r.value;
     EXPECT_EQ(b.Fill(), r.expected);
   }
-  Bar b(204);
-  b.s.m_Min = 50, b.s.m_Max = 150, b.s.m_Value = 50;
-  EXPECT_EQ(b.Fill(), Blocks(4, 94, {Erase(104, 96)})) << "the fraction is Value / (Max - Min)";
-  b.s.m_Min = b.s.m_Max = 30, b.s.m_Value = 30;
-  EXPECT_EQ(b.Fill().size(), 20u) << "an empty range counts as full";
 }
 
-TEST(ProgressFill, StretchesToTheBarHeight) {
-  Bar b(204, 30);  // BarHeight 24
-  b.s.m_Value = 10;
-  EXPECT_EQ(b.Fill(), Copies({Block(4, 8, 24), Block(14, 8, 24), Erase(24, 176, 24)}));
-}
-
-TEST(ProgressAutoRun, FramesAtPositionAndDirection) {
-  Bar b(204);
-  b.s.m_Style = 1;
-  b.s.m_Value = 40;
+TEST(ProgressAutoRun, FramesTicksAndTurns) {
+  Bar b(206);  // 174 + 32 reaches W exactly
+  b.s.m_Style = 1, b.s.m_Value = 40;
   const Copy right{Picture::kPiece3, {4, 3, 30, 10}, kBlock};
-  EXPECT_EQ(b.Fill(), Copies({Erase(3, 199), right, Block(20, 8), Block(4, 8)}))
+  EXPECT_EQ(b.Fill(), Copies({Erase(3, 201), right, Block(20, 8), Block(4, 8)}))
       << "style 1 below Max: a frame at the left end, the tail under the body";
   b.s.m_Position = 100, b.s.m_Step = -1;
   const Copy left{Picture::kPiece4, {110, 3, 30, 10}, kBlock};
-  EXPECT_EQ(Frame(b.s, b.m, kPics), Copies({Erase(3, 199), left, Block(116, 8), Block(100, 8)}))
+  EXPECT_EQ(Frame(b.s, b.m, kPics), Copies({Erase(3, 201), left, Block(116, 8), Block(100, 8)}))
       << "moving left the other tail, 10 further right";
-  struct {
-    long position;
-    bool drawn;
-  } bounds[] = {{3, false}, {4, true}, {175, true}, {176, false}, {-1, false}};
+  const std::pair<long, bool> bounds[] = {{3, false}, {4, true}, {177, true}, {178, false}};
   for (auto [p, drawn] : bounds) {
     b.s.m_Position = p, b.s.m_Step = 1;
-    EXPECT_EQ(!Frame(b.s, b.m, kPics).empty(), drawn)
-        << "P " << p << ": drawn only for 3 < P < W - 28";
+    EXPECT_EQ(!Frame(b.s, b.m, kPics).empty(), drawn) << p << ": drawn only for 3 < P < W - 28";
   }
+  auto ticks = [&b](long from, short step) {  // positions after three ticks
+    b.s.m_Position = from, b.s.m_Step = step;
+    std::vector<long> at;
+    for (int i = 0; i < 3; ++i) Tick(b.s, b.m, kPics), at.push_back(b.s.m_Position);
+    return at;
+  };
+  EXPECT_EQ(ticks(164, 1), std::vector<long>({169, 179, 174})) << "turns at 174, on by 5";
+  EXPECT_EQ(ticks(14, -1), std::vector<long>({9, -1, 4})) << "turns at 4, back by 5";
   b.s.m_Value = 100;
-  b.s.m_Position = 60;
-  EXPECT_EQ(b.Fill().size(), 9u) << "Value = Max: the trough is laid out again";
-  EXPECT_EQ(b.s.m_Position, 4);
-}
-
-TEST(ProgressAutoRun, TicksMoveFiveAndTurnAtBothEnds) {
-  Bar b(206);  // 174 + 32 reaches W exactly
-  b.s.m_Style = 1;
-  b.s.m_Value = 40;
-  std::vector<long> at;  // position after each tick
-  std::vector<short> step;
-  for (int i = 0; i < 100; ++i) {
-    Tick(b.s, b.m, kPics);
-    at.push_back(b.s.m_Position), step.push_back(b.s.m_Step);
-  }
-  // 4 + 5k: 174 is the first P with P + 32 >= W: it turns there and moves on by 5;
-  // at P = 4 it turns again and moves back by 5.
-  const auto turn = std::find(step.begin(), step.end(), -1) - step.begin();
-  const auto back = std::find(step.begin() + turn, step.end(), 1) - step.begin();
-  ASSERT_LT(back, 99);
-  EXPECT_EQ(std::vector<long>(at.begin() + turn - 1, at.begin() + turn + 2),
-            std::vector<long>({169, 179, 174}));
-  EXPECT_EQ(std::vector<long>(at.begin() + back - 1, at.begin() + back + 2),
-            std::vector<long>({9, -1, 4}));
-  b.s.m_Position = 50;
-  b.s.m_Value = 100;  // equal to Max: still frames
-  EXPECT_EQ(Tick(b.s, b.m, kPics).size(), 4u);
-  b.s.m_Value = 120;  // above Max (Max lowered): each tick lays the trough out
-  EXPECT_EQ(Tick(b.s, b.m, kPics).size(), 9u);
+  EXPECT_EQ(Tick(b.s, b.m, kPics).size(), 4u) << "Value = Max: ticks still draw frames";
+  EXPECT_EQ(b.Fill().size(), 9u) << "but a Value let lays the trough out again";
+  b.s.m_Position = 50, b.s.m_Value = 120;  // above Max (Max lowered)
+  EXPECT_EQ(Tick(b.s, b.m, kPics).size(), 9u) << "each tick lays the trough out";
   EXPECT_EQ(b.s.m_Position, 4);
 }
 
@@ -163,23 +137,12 @@ TEST(ProgressRules, ClampAndCheckOrder) {
   EXPECT_EQ(std::vector<int>(last.entry, last.entry + 5), std::vector<int>({21, 22, 23, 31, 39}));
 }
 
-TEST(TextPropertyBag, ReadsTypedValuesAndWritesOnlyWhatDiffers) {
-  vt::TextPropertyBag bag(
-      " Min = 5 \r\nMax=+70\nValue=12x\nAuto=True\nStyle=\nnoise\n=3\nBig=99999999999999999999\n");
-  EXPECT_EQ(bag.ReadLong("Min", 0), 5) << "spaces and CR LF";
-  EXPECT_EQ(bag.ReadLong("Max", 100), 70) << "a leading plus";
-  EXPECT_EQ(bag.ReadLong("Value", 100), 100) << "not a number: the default";
-  EXPECT_EQ(bag.ReadLong("Style", 9), 9) << "empty";
-  EXPECT_EQ(bag.ReadLong("Big", 7), 7) << "out of range";
-  EXPECT_TRUE(bag.ReadBool("Auto", false));
-  EXPECT_TRUE(bag.ReadBool("Min", true)) << "not a Boolean: the default";
-  vt::TextPropertyBag out;
-  out.WriteLong("Max", 100, 100);
-  out.WriteLong("Value", -3, 100);
-  out.WriteBool("Auto", true, false);
-  EXPECT_EQ(out.Text(), "Auto=True\r\nValue=-3\r\n");
-  out.WriteLong("Value", 100, 100);
-  EXPECT_EQ(out.Text(), "Auto=True\r\n") << "back to its default: left out";
+TEST(TextPropertyBag, ReadsWellFormedValuesElseTheDefault) {
+  vt::TextPropertyBag bag(" Min = +5 \r\nValue=12x\nStyle=\nBig=99999999999999999999\nAuto=yes\n");
+  EXPECT_EQ(bag.ReadLong("Min", 0), 5) << "spaces, a plus sign and CR LF";
+  for (const char* bad : {"Value", "Style", "Big", "Absent"})
+    EXPECT_EQ(bag.ReadLong(bad, 7), 7) << bad;
+  EXPECT_TRUE(bag.ReadBool("Auto", true)) << "not a Boolean";
 }
 
 }  // namespace

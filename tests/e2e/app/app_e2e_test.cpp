@@ -31,8 +31,9 @@ TEST_F(AppTest, FirstStartWritesDefaultsAndHidesInTheTray) {
   EXPECT_FALSE(IsWindowVisible(app.Main()));
   EXPECT_TRUE(WaitFor([&] { return CountTrayIcons() == icons + 1; }));
   const std::pair<int, const char*> captions[] = {
-      {2001, "Running Windows"}, {2003, ">"}, {2004, "<"},        {2005, "Windows To Close"},
-      {2007, "&Edit"},           {2008, "Refresh Time"}, {2011, "Seconds"}};
+      {2001, "Running Windows"},  {2003, ">"},     {2004, "<"},
+      {2005, "Windows To Close"}, {2007, "&Edit"}, {2008, "Refresh Time"},
+      {2011, "Seconds"}};
   for (auto [id, caption] : captions) EXPECT_EQ(TextOf(app.Control(id)), caption);
   // Centred at 369 x 441 pixels, and no position written until a close.
   RECT r{};
@@ -41,15 +42,25 @@ TEST_F(AppTest, FirstStartWritesDefaultsAndHidesInTheTray) {
   EXPECT_EQ(r.bottom - r.top, 441);
   EXPECT_NEAR(r.left, (GetSystemMetrics(SM_CXSCREEN) - 369) / 2, 1);
   EXPECT_NEAR(r.top, (GetSystemMetrics(SM_CYSCREEN) - 441) / 2, 1);
-  for (const char* name : {"Closed", "MainTop", "MainLeft"}) EXPECT_FALSE(ReadValue(kSettingsKey, name));
+  for (const char* name : {"Closed", "MainTop", "MainLeft"})
+    EXPECT_FALSE(ReadValue(kSettingsKey, name));
 }
 
-TEST_F(AppTest, CloseNowRequestEndsTheProgramButNotALeftoverOne) {
+TEST_F(AppTest, CloseNowRequestEndsTheProgramAndASecondCopyTouchesNothing) {
   WriteValue(kSettingsKey, "CloseNow", "True");  // left over from an earlier run
   App app;
   ASSERT_TRUE(app.Start());
   EXPECT_FALSE(app.process().WaitExit(3000)) << "a leftover request must not end a new run";
   EXPECT_FALSE(ReadValue(kSettingsKey, "CloseNow")) << "start-up deletes it";
+  WriteValue(kSettingsKey, "CloseNow", "False");
+  WriteValue(kSettingsKey, "StartWithWindows", "False");
+  DeleteValue(kSettingsKey, "Time");
+  DeleteValue(kRunKey, "Vel-Tarrow");
+  Process second(Quoted(App::ExePath()));
+  EXPECT_TRUE(second.WaitExit(3000)) << "a second copy exits at once";
+  EXPECT_EQ(ReadValue(kSettingsKey, "CloseNow"), "False");
+  EXPECT_FALSE(ReadValue(kSettingsKey, "Time"));
+  EXPECT_FALSE(ReadValue(kRunKey, "Vel-Tarrow")) << "the second copy does not apply the option";
   WriteValue(kSettingsKey, "CloseNow", "garbage");
   EXPECT_FALSE(app.process().WaitExit(2500)) << "text that is no Boolean is no request";
   WriteValue(kSettingsKey, "CloseNow", "tRUE");
@@ -57,30 +68,30 @@ TEST_F(AppTest, CloseNowRequestEndsTheProgramButNotALeftoverOne) {
   EXPECT_FALSE(ReadValue(kSettingsKey, "Closed")) << "exit saves nothing";
 }
 
-TEST_F(AppTest, SecondCopyExitsAtOnceAndTouchesNoSetting) {
-  App first;
-  ASSERT_TRUE(first.Start());
-  WriteValue(kSettingsKey, "CloseNow", "False");
-  WriteValue(kSettingsKey, "StartWithWindows", "False");
-  DeleteValue(kSettingsKey, "Time");
-  DeleteValue(kRunKey, "Vel-Tarrow");
-  Process second(Quoted(App::ExePath()));
-  EXPECT_TRUE(second.WaitExit(3000));
-  EXPECT_EQ(ReadValue(kSettingsKey, "CloseNow"), "False");
-  EXPECT_FALSE(ReadValue(kSettingsKey, "Time"));
-  EXPECT_FALSE(ReadValue(kRunKey, "Vel-Tarrow")) << "the second copy does not apply the option";
-  EXPECT_TRUE(first.process().Running());
-}
-
-TEST_F(AppTest, RefreshTimeIsClampedStoredAndSetsTheScanRate) {
+TEST_F(AppTest, RefreshTimeAndOffScreenPositionAreCorrectedAndWrittenBack) {
   WriteValue(kSettingsKey, "Time", "90");
+  WriteValue(kSettingsKey, "MainTop", "-200");
+  WriteValue(kSettingsKey, "MainLeft", "1500");
+  WriteValue(kSettingsKey, "Closed", "1234566.5");
   App app;
   ASSERT_TRUE(app.Start());
+  // The stored count at once, whole, a half to the even neighbour.
+  EXPECT_EQ(app.StatusText(), "Total POP-UP ads closed: 1234566");
+  RECT r{};
+  GetWindowRect(app.Main(), &r);
+  EXPECT_NEAR(r.top, (GetSystemMetrics(SM_CYSCREEN) - 441) / 2, 1);
+  EXPECT_EQ(r.left, 100) << "the left that fits is kept";
+  EXPECT_EQ(ReadValue(kSettingsKey, "MainTop"), std::to_string(r.top * 15));
+  EXPECT_EQ(ReadValue(kSettingsKey, "MainLeft"), "1500");
   HWND text1 = app.Control(kIdcText1);
   EXPECT_EQ(TextOf(text1), "60") << "a stored 90 shows as 60";
   EXPECT_EQ(ReadValue(kSettingsKey, "Time"), "60") << "and is written back";
-  struct Row { const char* typed; const char* shown; } rows[] = {
-      {"75", "60"}, {"", "1"}, {"abc", "1"}, {"0.5", "1"}, {"30", "30"}, {"0", "1"}};
+  PostMessageA(app.Main(), WM_CLOSE, 0, 0);  // to the tray: no scan has counted yet
+  EXPECT_TRUE(WaitFor([&] { return ReadValue(kSettingsKey, "Closed") == "1234566"; }));
+  struct Row {
+    const char* typed;
+    const char* shown;
+  } rows[] = {{"75", "60"}, {"", "1"}, {"abc", "1"}, {"0.5", "1"}, {"30", "30"}, {"0", "1"}};
   for (const Row& r : rows) {  // "abc" and "0.5" come while the spin control shows 1
     SendMessageA(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(r.typed));
     EXPECT_EQ(TextOf(text1), r.shown) << "typed " << r.typed;
@@ -94,14 +105,27 @@ TEST_F(AppTest, RefreshTimeIsClampedStoredAndSetsTheScanRate) {
   EXPECT_TRUE(asked >= 2 && asked <= 7) << asked << " requests in 4.5 s";
 }
 
-TEST_F(AppTest, TrayClicksAndSessionEnd) {
+TEST_F(AppTest, TrayIconComesBackAndAnswersClicksUntilTheSessionEnds) {
   WriteValue(kSettingsKey, "Time", "");  // equal to the empty box, still corrected
   const int icons = CountTrayIcons();
+  // Asked, and counted, once per scan tick: the status bar counts the ticks.
+  Popups stays("--ignore-close \"Ad - Microsoft Internet Explorer\"");
   App app;
   ASSERT_TRUE(app.Start());
   EXPECT_EQ(TextOf(app.Control(kIdcText1)), "1");
   EXPECT_EQ(ReadValue(kSettingsKey, "Time"), "1");
   HWND main = app.Main();
+  ASSERT_TRUE(WaitFor([&] { return CountTrayIcons() == icons + 1; }));
+  NOTIFYICONDATAA nid{};  // what a shell restart does to the icon
+  nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  nid.hWnd = main;
+  nid.uID = 1;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &nid));
+  ASSERT_TRUE(WaitFor([&] { return CountTrayIcons() == icons; }));
+  // Re-added on the 21st scan tick, the one that makes the count 21.
+  ASSERT_TRUE(WaitFor([&] { return CountTrayIcons() == icons + 1; }, seconds(30)));
+  EXPECT_EQ(app.StatusText(), "Total POP-UP ads closed since startup: 21");
+
   for (UINT ignored : {WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDOWN, WM_RBUTTONDBLCLK})
     app.Click(ignored);
   std::this_thread::sleep_for(milliseconds(300));
@@ -119,11 +143,12 @@ TEST_F(AppTest, TrayClicksAndSessionEnd) {
   SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
   EXPECT_TRUE(app.process().WaitExit(5000));
   EXPECT_TRUE(WaitFor([&] { return CountTrayIcons() == icons; }));
-  for (const char* name : {"Closed", "MainTop", "MainLeft"}) EXPECT_FALSE(ReadValue(kSettingsKey, name));
+  for (const char* name : {"Closed", "MainTop", "MainLeft"})
+    EXPECT_FALSE(ReadValue(kSettingsKey, name));
 }
 
 TEST_F(AppTest, CloseBoxHidesToTheTrayAndSaves) {
-  WriteValue(kSettingsKey, "Closed", "41");
+  WriteValue(kSettingsKey, "Closed", "40.5");  // one more makes 41.5: even 42
   WriteValue(kSettingsKey, "Time", "1");
   WriteValue(kSettingsKey, "Cover", "yes");  // damaged: the default, on
   // Listed first; matches no pattern and begins with the title of the ad below.
@@ -133,8 +158,8 @@ TEST_F(AppTest, CloseBoxHidesToTheTrayAndSaves) {
   ASSERT_TRUE(app.Start());
   app.Show();
   Popups popups("\"Cover me please\" \"Ad - Microsoft Internet Explorer\"");
-  ASSERT_TRUE(WaitFor([&] { return app.StatusText() == "Total POP-UP ads closed since startup: 42"; },
-                      seconds(6)));
+  ASSERT_TRUE(WaitFor(
+      [&] { return app.StatusText() == "Total POP-UP ads closed since startup: 42"; }, seconds(6)));
   app.Select(kIdcLstEnumWindows, app.RunningIndex("Cover me please"));
   EXPECT_TRUE(WaitFor([] { return VisibleWindow("VelTarrowCover") != nullptr; }));
 
@@ -173,24 +198,10 @@ TEST_F(AppTest, StartWithWindowsFollowsTheToggleAcrossRestarts) {
   EXPECT_FALSE(ReadValue(kRunKey, "Vel-Tarrow"));
 }
 
-TEST_F(AppTest, OffScreenPositionIsCentredAndWrittenBack) {
-  WriteValue(kSettingsKey, "MainTop", "-200");
-  WriteValue(kSettingsKey, "MainLeft", "1500");
-  WriteValue(kSettingsKey, "Closed", "1234567");
-  App app;
-  ASSERT_TRUE(app.Start());
-  EXPECT_EQ(app.StatusText(), "Total POP-UP ads closed: 1234567") << "the stored count at once";
-  RECT r{};
-  GetWindowRect(app.Main(), &r);
-  EXPECT_NEAR(r.top, (GetSystemMetrics(SM_CYSCREEN) - 441) / 2, 1);
-  EXPECT_EQ(r.left, 100) << "the left that fits is kept";
-  EXPECT_EQ(ReadValue(kSettingsKey, "MainTop"), std::to_string(r.top * 15));
-  EXPECT_EQ(ReadValue(kSettingsKey, "MainLeft"), "1500");
-}
-
 // Each trigger of the close-list commands, as the stored list shows it. The
-// right button opens each list's menu, with no entry selected too.
-TEST_F(AppTest, CloseListCommandsFromButtonsDoubleClicksAndMenus) {
+// right button opens each list's menu, with no entry selected too. The cover
+// option is on (no "Cover" value).
+TEST_F(AppTest, CloseListCommandsAndSelectingARunningWindow) {
   App app;
   ASSERT_TRUE(app.Start());
   app.Show();
@@ -206,9 +217,13 @@ TEST_F(AppTest, CloseListCommandsFromButtonsDoubleClicksAndMenus) {
   std::this_thread::sleep_for(milliseconds(500));
   EXPECT_EQ(VisibleWindow("#32768"), nullptr) << "a left press opens no menu";
 
-  Popups popup("\"Pick me\"");
+  Popups popups("\"Pick me\" \"Minimized pop-up\" \"Maximized pop-up\"");
+  HWND minimized = FindWindowA(nullptr, "Minimized pop-up");
+  HWND maximized = FindWindowA(nullptr, "Maximized pop-up");
+  ShowWindow(minimized, SW_MINIMIZE);
+  ShowWindow(maximized, SW_MAXIMIZE);
   app.Command(kIdmRefresh);
-  ASSERT_TRUE(WaitFor([&] { return app.RunningIndex("Pick me") >= 0; }));
+  ASSERT_TRUE(WaitFor([&] { return app.RunningIndex("Minimized pop-up") >= 0; }));
   // The list whose entry is selected; a button clicked, a double click, or a menu command.
   const std::tuple<int, int, const char*, const char*> rows[] = {
       {kIdcLstEnumWindows, 2003, "12", "\">\" adds the selected title"},
@@ -228,54 +243,22 @@ TEST_F(AppTest, CloseListCommandsFromButtonsDoubleClicksAndMenus) {
     EXPECT_TRUE(WaitFor([&] { return ReadValue(kListKey, "Count") == count; })) << why;
     EXPECT_TRUE(!adds || !VisibleWindow("VelTarrowCover")) << why << ": adding hides the cover";
   }
-  app.Command(kIdmExit);  // the tray menu's "E&xit"
-  EXPECT_TRUE(app.process().WaitExit(5000));
-}
 
-TEST_F(AppTest, SelectingAWindowRestoresItAndCoversIt) {
-  App app;  // no "Cover" value: on
-  ASSERT_TRUE(app.Start());
-  Popups popups("\"Minimized pop-up\" \"Maximized pop-up\"");
-  HWND minimized = FindWindowA(nullptr, "Minimized pop-up");
-  HWND maximized = FindWindowA(nullptr, "Maximized pop-up");
-  ShowWindow(minimized, SW_MINIMIZE);
-  ShowWindow(maximized, SW_MAXIMIZE);
-  app.Command(kIdmRefresh);
-  ASSERT_TRUE(WaitFor([&] { return app.RunningIndex("Minimized pop-up") >= 0; }));
-
+  // Selecting a window restores a minimized one and covers it.
   app.Select(kIdcLstEnumWindows, app.RunningIndex("Minimized pop-up"));
   EXPECT_TRUE(WaitFor([&] { return !IsIconic(minimized); }));
   HWND cover = nullptr;  // laid on the restored window: the cover test checks where
   ASSERT_TRUE(WaitFor([&] { return (cover = VisibleWindow("VelTarrowCover")) != nullptr; }));
-
   app.Select(kIdcLstEnumWindows, app.RunningIndex("Maximized pop-up"));
   std::this_thread::sleep_for(milliseconds(300));
   EXPECT_TRUE(IsZoomed(maximized)) << "a window that is not minimized keeps its state";
-
   app.Command(kIdmCover);  // off: the next selection only hides the cover
   EXPECT_TRUE(WaitFor([] { return ReadValue(kSettingsKey, "Cover") == "False"; }));
   EXPECT_TRUE(IsWindowVisible(cover)) << "toggling alone does not hide it";
   app.Select(kIdcLstEnumWindows, app.RunningIndex("Minimized pop-up"));
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(cover); }));
-}
-
-TEST_F(AppTest, TrayIconComesBackAfterTheShellLosesIt) {
-  WriteValue(kSettingsKey, "Time", "1");
-  const int icons = CountTrayIcons();
-  // Asked, and counted, once per scan tick: the status bar counts the ticks.
-  Popups stays("--ignore-close \"Ad - Microsoft Internet Explorer\"");
-  App app;
-  ASSERT_TRUE(app.Start());
-  ASSERT_TRUE(WaitFor([&] { return CountTrayIcons() == icons + 1; }));
-  NOTIFYICONDATAA nid{};  // what a shell restart does to the icon
-  nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
-  nid.hWnd = app.Main();
-  nid.uID = 1;
-  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &nid));
-  ASSERT_TRUE(WaitFor([&] { return CountTrayIcons() == icons; }));
-  // Re-added on the 21st scan tick, the one that makes the count 21.
-  ASSERT_TRUE(WaitFor([&] { return CountTrayIcons() == icons + 1; }, seconds(30)));
-  EXPECT_EQ(app.StatusText(), "Total POP-UP ads closed since startup: 21");
+  app.Command(kIdmExit);  // the tray menu's "E&xit"
+  EXPECT_TRUE(app.process().WaitExit(5000));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The close list on real sorted list boxes and the List key, with boxes answered.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "closelist/editing.h"
@@ -89,6 +90,29 @@ TEST_F(CloseList, LoadsWhileTheIndexIsWithinCount) {
   }
 }
 
+// A damaged "Count" cannot make start-up load more entries than a real list has.
+TEST_F(CloseList, LoadsNoMoreThanTheValuesOfTheKeyOrAThousand) {
+  // Count text, values "List1".."ListN" stored, entries loaded.
+  const std::tuple<const char*, int, int, const char*> rows[] = {
+      {"1500", 3, 1000, "a count beyond the stored values stops at 1000"},
+      {"1e9", 3, 1000, "a damaged count: the same bound, at once"},
+      {"1000", 0, 1000, "up to 1000, a count loads as written, blank entries included"},
+      {"1200", 1200, 1200, "a real list longer than 1000 loads whole"},
+      {"99999999999999999999", 1200, 1201, "the key's values, Count among them, bound it"},
+  };
+  for (const auto& [count, stored, loaded, why] : rows) {
+    Clean();
+    Put({{"Count", count}});
+    for (int i = 1; i <= stored; ++i) Put({{Name(i), "v"}});
+    HWND list1 = List({});
+    vt::LoadList(list1);
+    const auto items = ListItems(list1);
+    EXPECT_EQ(static_cast<int>(items.size()), loaded) << count << ": " << why;
+    EXPECT_EQ(std::count(items.begin(), items.end(), "v"), std::min(stored, loaded)) << why;
+    DestroyWindow(list1);
+  }
+}
+
 TEST_F(CloseList, DeleteSavesInDisplayOrderLeavingHigherValues) {
   vt::WriteDefaultList();
   vt::Delete(List({"delta", "Bravo", "Cut", "charlie", "alpha"}, "Cut"));  // the selected one goes
@@ -105,27 +129,21 @@ TEST_F(CloseList, DeleteSavesInDisplayOrderLeavingHigherValues) {
 
 TEST_F(CloseList, AddTakesTheSelectedTitleUnlessListedInAnyCase) {
   const std::string listed = kSeeded[4];
-  const std::tuple<const char*, Strings, Strings, const char*> rows[] = {
-      {"ad - microsoft internet explorer",
-       {"*Ad*", listed},
-       {"*Ad*", listed},
-       "listed in another letter case"},
-      {"AD - microsoft internet explorer",
-       {listed, "Zed"},
-       {listed, "Zed"},
-       "the first entry is searched too"},
-      {"Ad",
-       {"*Ad*", listed},
-       {"*Ad*", "Ad", listed},
-       "plain text: an entry starting with it or *Ad* is no match"},
+  // Selected title; the list before; whether it is added.
+  const std::tuple<const char*, Strings, bool, const char*> rows[] = {
+      {"ad - microsoft internet explorer", {"*Ad*", listed}, false, "listed in another case"},
+      {"AD - microsoft internet explorer", {listed, "Zed"}, false, "the first entry is searched"},
+      {"Ad", {"*Ad*", listed}, true, "plain text: an entry starting with it or *Ad* is no match"},
   };
-  for (const auto& [title, before, want, reason] : rows) {
+  for (const auto& [title, before, added, reason] : rows) {
     Clean();
     HWND list1 = List(before);
     DialogWatcher none("Vel-Tarrow");
     vt::Add(List({title, "Other window"}, title), list1, hide_);
     none.Stop();
     EXPECT_FALSE(none.found) << reason;
+    Strings want = before;
+    if (added) want.insert(want.begin() + 1, title);
     EXPECT_EQ(ListItems(list1), want) << reason;
     EXPECT_EQ(Value("Count"), want.size() == 3 ? Stored("3") : std::nullopt) << "saved on change";
   }

@@ -1,4 +1,5 @@
-// The registry layer and the key paths, on the test prefix's registry.
+// The registry layer, the key paths and the program's own path, on the test
+// prefix's registry.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -53,6 +54,16 @@ TEST_F(Registry, KeysComeFromTheExesVersionInformation) {
   EXPECT_EQ(vt::ProductKey(), probe);
   EXPECT_EQ(vt::SettingsKey(), probe + "\\Settings");
   EXPECT_EQ(vt::ListKey(), probe + "\\List");
+}
+
+// Read whole however short the first buffer.
+TEST(ProgramFilePath, GrowsItsBufferUntilThePathFits) {
+  wchar_t wide[4096] = {};
+  const DWORD n = GetModuleFileNameW(nullptr, wide, 4096);
+  char ansi[8192] = {};
+  WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(n), ansi, sizeof ansi, nullptr, nullptr);
+  ASSERT_GT(std::string(ansi).size(), 20u);
+  for (std::size_t first : {1, 8, 260}) EXPECT_EQ(vt::ProgramFilePath(first), ansi) << first;
 }
 
 }  // namespace

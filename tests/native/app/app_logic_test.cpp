@@ -1,4 +1,5 @@
 #include "app/form_position.h"
+#include "app/run_command.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,8 @@ namespace {
 // A 1024x768 screen at 15 twips per pixel and the main window's fixed size.
 constexpr double kScreenW = 15360, kScreenH = 11520;
 constexpr double kW = 5535, kH = 6615;
-constexpr double kCentredTop = kScreenH / 2 - kH / 2;    // 2452.5
-constexpr double kCentredLeft = kScreenW / 2 - kW / 2;   // 4912.5
+constexpr double kCentredTop = kScreenH / 2 - kH / 2;   // 2452.5
+constexpr double kCentredLeft = kScreenW / 2 - kW / 2;  // 4912.5
 
 TEST(CorrectFormPosition, EachDirectionIsCorrectedOnItsOwn) {
   // Stored top and left; the placement; corrected (written back); why.
@@ -30,6 +31,18 @@ TEST(CorrectFormPosition, EachDirectionIsCorrectedOnItsOwn) {
     const FormPlacement p = CorrectFormPosition(top, left, kW, kH, kScreenW, kScreenH);
     EXPECT_TRUE(p.top == wantTop && p.left == wantLeft && p.corrected == corrected) << why;
   }
+}
+
+TEST(RunCommandFor, QuotedPathWithExeExtension) {
+  // Program path, Run value, why.
+  const std::tuple<const char*, const char*, const char*> rows[] = {
+      {"C:\\Tools\\Vel-Tarrow.exe", "\"C:\\Tools\\Vel-Tarrow.exe\"", "quoted even without spaces"},
+      {"C:\\Program Files\\VT\\Vel-Tarrow.EXE", "\"C:\\Program Files\\VT\\Vel-Tarrow.exe\"",
+       "the extension is always written as .exe"},
+      {"C:\\t\\renamed.bin", "\"C:\\t\\renamed.exe\"", "whatever the real extension"},
+      {"C:\\my.dir\\prog", "\"C:\\my.dir\\prog.exe\"", "a dot in the folder is not an extension"},
+  };
+  for (auto [path, want, why] : rows) EXPECT_EQ(RunCommandFor(path), want) << why;
 }
 
 }  // namespace

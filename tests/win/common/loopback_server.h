@@ -51,6 +51,7 @@ class LoopbackServer {
   LoopbackServer& operator=(const LoopbackServer&) = delete;
 
   bool ok() const { return port_ != 0; }
+  unsigned short port() const { return port_; }
   std::string Url(const std::string& path) const;
 
   // The n-th request for the path gets replies[n]; later ones get the last.

@@ -1,73 +1,26 @@
 #include "loopback_server.h"
 
 #include <winsock2.h>
-#include <ws2tcpip.h>
 
 #include <algorithm>
-#include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 namespace vt::test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-std::string Reason(int status) {
-  switch (status) {
-    case 200:
-      return "OK";
-    case 204:
-      return "No Content";
-    case 206:
-      return "Partial Content";
-    case 401:
-      return "Unauthorized";
-    case 404:
-      return "Not Found";
-    case 416:
-      return "Range Not Satisfiable";
-    case 500:
-      return "Internal Server Error";
-    default:
-      return "Status";
-  }
-}
-
+// The path from the request line and the value of a "Range:" header.
 HttpRequest Parse(const std::string& head) {
   HttpRequest r;
-  r.head = head;
-  std::istringstream in(head);
-  std::string line;
-  std::getline(in, line);
-  std::istringstream first(line);
-  first >> r.method >> r.path;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const auto colon = line.find(':');
-    if (colon == std::string::npos) continue;
-    std::string value = line.substr(colon + 1);
-    value.erase(0, value.find_first_not_of(' '));
-    const std::string name = Lower(line.substr(0, colon));
-    if (name == "range") r.range = value;
-    if (name == "authorization") r.authorization = value;
+  const std::size_t path = head.find(' ') + 1;
+  r.path = head.substr(path, head.find(' ', path) - path);
+  if (const std::size_t at = head.find("\r\nRange: "); at != std::string::npos) {
+    r.range = head.substr(at + 9, head.find('\r', at + 9) - (at + 9));
   }
   return r;
-}
-
-// "bytes=N-" gives N; anything else none.
-std::optional<std::int64_t> RangeStart(const std::string& range) {
-  const std::string prefix = "bytes=";
-  if (range.rfind(prefix, 0) != 0 || range.back() != '-') return std::nullopt;
-  const std::string digits = range.substr(prefix.size(), range.size() - prefix.size() - 1);
-  if (digits.empty() || !std::all_of(digits.begin(), digits.end(), ::isdigit)) return std::nullopt;
-  return std::stoll(digits);
 }
 
 }  // namespace
@@ -101,16 +54,8 @@ std::string LoopbackServer::Url(const std::string& path) const {
 }
 
 void LoopbackServer::ServeInTurn(const std::string& path, std::vector<HttpReply> replies) {
-  On(path, [this, path, replies = std::move(replies)](const HttpRequest&) {
-    const std::size_t n = counts_[path]++;  // under mutex_, see ReplyFor
-    return replies.empty() ? HttpReply{} : replies[std::min(n, replies.size() - 1)];
-  });
-}
-
-void LoopbackServer::On(const std::string& path, Handler handler) {
   std::lock_guard lock(mutex_);
-  handlers_[path] = std::move(handler);
-  counts_[path] = 0;
+  replies_[path] = {std::move(replies), 0};
 }
 
 std::vector<HttpRequest> LoopbackServer::Requests() const {
@@ -129,21 +74,6 @@ void LoopbackServer::Stop() {
   for (auto& t : threads) t.join();
   if (listener_ != INVALID_SOCKET) closesocket(listener_);
   listener_ = INVALID_SOCKET;
-}
-
-unsigned short LoopbackServer::UnusedPort() {
-  WSADATA wsa;
-  WSAStartup(MAKEWORD(2, 2), &wsa);
-  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  int len = sizeof addr;
-  bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
-  closesocket(s);  // never listened on: a connection is refused
-  WSACleanup();
-  return ntohs(addr.sin_port);
 }
 
 bool LoopbackServer::Waiting(std::chrono::milliseconds ms) const {
@@ -172,9 +102,10 @@ void LoopbackServer::AcceptLoop() {
 HttpReply LoopbackServer::ReplyFor(const HttpRequest& request) {
   std::lock_guard lock(mutex_);
   requests_.push_back(request);
-  const auto it = handlers_.find(request.path);
-  if (it == handlers_.end()) return HttpReply{.status = 404, .body = "not found"};
-  return it->second(request);
+  const auto it = replies_.find(request.path);
+  if (it == replies_.end() || it->second.first.empty()) return {.status = 404, .body = "none"};
+  auto& [replies, count] = it->second;
+  return replies[std::min(count++, replies.size() - 1)];
 }
 
 void LoopbackServer::Answer(std::uintptr_t socketValue) {
@@ -198,10 +129,8 @@ void LoopbackServer::Answer(std::uintptr_t socketValue) {
     while (size > 0) {
       if (!ready(true, std::chrono::seconds(30))) return false;
       const int n = send(s, data, static_cast<int>(std::min<std::size_t>(size, 65536)), 0);
-      if (n == SOCKET_ERROR) {
-        if (WSAGetLastError() == WSAEWOULDBLOCK) continue;
-        return false;
-      }
+      if (n == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) continue;
+      if (n == SOCKET_ERROR) return false;
       data += n, size -= static_cast<std::size_t>(n);
     }
     return true;
@@ -225,34 +154,23 @@ void LoopbackServer::Answer(std::uintptr_t socketValue) {
   if (reply.headerDelayMs > 0 && !Waiting(std::chrono::milliseconds(reply.headerDelayMs))) {
     return finish();
   }
-  if (!reply.raw.empty()) {
-    sendAll(reply.raw.data(), reply.raw.size());
-    return finish();
-  }
-
   std::string body = reply.body;
   if (!reply.bodyFile.empty()) {
     std::ifstream in(reply.bodyFile, std::ios::binary);
     body.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
   int status = reply.status;
-  std::int64_t start = 0;
   const auto total = static_cast<std::int64_t>(body.size());
-  std::string headers;
-  if (const auto from = RangeStart(request.range); reply.honourRange && from) {
-    if (*from <= total) {
-      status = 206, start = *from;
-      headers += "Content-Range: bytes " + std::to_string(start) + "-" + std::to_string(total - 1) +
-                 "/" + std::to_string(total) + "\r\n";
-    } else {
-      status = 416, start = total;
-    }
+  std::int64_t start = status == 204 ? total : 0;
+  std::string out;
+  if (reply.honourRange && request.range.rfind("bytes=", 0) == 0) {
+    start = std::min<std::int64_t>(std::atoll(request.range.c_str() + 6), total);
+    status = 206;
+    out = "Content-Range: bytes " + std::to_string(start) + "-" + std::to_string(total - 1) + "/" +
+          std::to_string(total) + "\r\n";
   }
-  if (status == 204) start = total;
-  std::string out = reply.statusLine.empty()
-                        ? "HTTP/1.1 " + std::to_string(status) + " " + Reason(status)
-                        : reply.statusLine;
-  out += "\r\nContent-Type: application/octet-stream\r\n" + headers;
+  // The reason phrase is read by nobody.
+  out = "HTTP/1.1 " + std::to_string(status) + (status < 300 ? " OK" : " Failed") + "\r\n" + out;
   if (reply.contentLength) {
     out +=
         "Content-Length: " + reply.lengthOverride.value_or(std::to_string(total - start)) + "\r\n";
@@ -265,23 +183,20 @@ void LoopbackServer::Answer(std::uintptr_t socketValue) {
   if (reply.dropAfter >= 0) length = std::min(length, reply.dropAfter);
   const bool stall = reply.stallAfter >= 0 && reply.stallAfter < length;
   if (stall) length = reply.stallAfter;
-  const char* data = body.data() + start;
   const auto began = Clock::now();
   for (std::int64_t sent = 0; sent < length;) {
     std::int64_t piece = length - sent;
     if (reply.bytesPerSecond > 0) {
       piece = std::min<std::int64_t>(piece, 1024);
       const auto due = began + std::chrono::microseconds(sent * 1000000 / reply.bytesPerSecond);
-      while (Clock::now() < due) {
-        if (!Waiting(std::chrono::milliseconds(5))) return finish();
+      if (!Waiting(std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()))) {
+        return finish();
       }
     }
-    if (!sendAll(data + sent, static_cast<std::size_t>(piece))) return finish();
+    if (!sendAll(body.data() + start + sent, static_cast<std::size_t>(piece))) return finish();
     sent += piece;
   }
-  if (stall) {
-    while (Waiting(std::chrono::milliseconds(100))) {
-    }
+  while (stall && Waiting(std::chrono::milliseconds(100))) {
   }
   finish();
 }

@@ -1,13 +1,11 @@
-// vt_download: runs the download dialog once.
+// vt_download: runs the download dialog once, fetching 8 MB at 400 KB/s from
+// a loopback server of its own into setup.exe in the temporary folder.
 //
-//   vt_download [--size MB] [--rate KB/s] [--rect] [--stop-file FILE] [URL PATH]
+//   vt_download [--rect] [--stop-file FILE]
 //
-// Without URL and PATH it serves a file of --size MB (default 8) at --rate
-// KB/s (default 400) from a loopback server of its own and saves it as
-// setup.exe in the temporary folder. --rect prints "rect x y w h" (the
-// dialog's place on the screen) once the download is 40 % done; --stop-file
-// presses Cancel once that file exists. Exit code 0 when DownloadFile
-// returned True, else 1.
+// --rect prints "rect x y w h" (the dialog's place on the screen) once the
+// download is 40 % done; --stop-file presses Cancel once that file exists.
+// Exit code 0 when DownloadFile returned True, else 1.
 #include <windows.h>
 
 #include <atomic>
@@ -20,40 +18,24 @@
 #include "loopback_server.h"
 
 int main(int argc, char** argv) {
-  int mb = 8, rate = 400;
-  bool rect = false;
-  std::string stopFile, url, path;
+  bool printed = true;
+  std::string stopFile;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--size" && i + 1 < argc)
-      mb = std::atoi(argv[++i]);
-    else if (a == "--rate" && i + 1 < argc)
-      rate = std::atoi(argv[++i]);
-    else if (a == "--rect")
-      rect = true;
-    else if (a == "--stop-file" && i + 1 < argc)
-      stopFile = argv[++i];
-    else if (url.empty())
-      url = a;
-    else
-      path = a;
+    if (a == "--rect") printed = false;
+    if (a == "--stop-file" && i + 1 < argc) stopFile = argv[++i];
   }
   vt::test::LoopbackServer server(std::chrono::minutes(10));
-  if (url.empty() || path.empty()) {
-    std::string body(static_cast<std::size_t>(mb) * 1048576, '\0');
-    for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 31);
-    server.Serve("/setup.exe", {.body = body, .bytesPerSecond = rate * 1024});
-    url = server.Url("/setup.exe");
-    char dir[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, dir);
-    path = std::string(dir) + "setup.exe";
-  }
+  std::string body(8 * 1048576, '\0');
+  for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 31);
+  server.Serve("/setup.exe", {.body = body, .bytesPerSecond = 400 * 1024});
+  std::string url = server.Url("/setup.exe"), path(MAX_PATH, '\0'), user, password;
+  path.resize(GetTempPathA(MAX_PATH, path.data()));
+  path += "setup.exe";
 
   std::atomic<bool> done = false;
   std::thread watch([&] {
-    bool printed = !rect;
-    while (!done) {
-      Sleep(50);
+    for (; !done; Sleep(50)) {
       HWND d = FindWindowA(vt::kDownloadClass, nullptr);
       if (!d || !IsWindowVisible(d)) continue;
       char caption[256] = {};
@@ -71,7 +53,6 @@ int main(int argc, char** argv) {
       }
     }
   });
-  std::string user, password;
   vt::frmDownload form(GetModuleHandleA(nullptr), nullptr);
   const bool ok = form.DownloadFile(url, path, user, password);
   done = true;

@@ -84,7 +84,7 @@ TEST(ClipFile, HeaderFramesAndCommittedCopy) {
 
   std::ifstream in(VT_COMMITTED_CLIP, std::ios::binary);
   const Bytes committed{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  EXPECT_TRUE(committed == f) << "run tools/make_clip/regenerate.sh and commit the .avi";
+  EXPECT_TRUE(committed == f) << "run tools/regenerate.sh and commit the .avi";
 }
 
 }  // namespace

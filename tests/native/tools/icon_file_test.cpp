@@ -16,7 +16,7 @@ TEST(IconFile, CommittedCopyMatchesTheGenerator) {
   ASSERT_TRUE(in) << VT_COMMITTED_ICON;
   const Bytes committed{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   EXPECT_TRUE(committed == vt::icon::MakeIconFile())
-      << "src/app/res/Vel-Tarrow.ico is stale: run tools/make_icon/regenerate.sh";
+      << "src/app/res/Vel-Tarrow.ico is stale: run tools/regenerate.sh";
 }
 
 }  // namespace

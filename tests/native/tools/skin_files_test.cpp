@@ -40,7 +40,7 @@ TEST(SkinFiles, CommittedBitmapsMatchTheGenerator) {
     const std::vector<unsigned char> committed{std::istreambuf_iterator<char>(in),
                                                std::istreambuf_iterator<char>()};
     EXPECT_TRUE(committed == f.bytes)
-        << "src/controls/res/" << f.name << " is stale: run tools/make_skins/regenerate.sh";
+        << "src/controls/res/" << f.name << " is stale: run tools/regenerate.sh";
   }
 }
 

@@ -1,6 +1,7 @@
-// The real installer under Wine, as a user runs it: a silent install, the
-// program's first start and a silent uninstall; upgrades by a newer installer
-// over a running copy.
+// The real installer under Wine, as a user meets it: a silent install and the
+// program's first start, the update offer's road to a newer installer and its
+// wizard, that installer again silently over a running copy, and a silent
+// uninstall, each time with the program running.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -9,7 +10,6 @@
 #include <memory>
 #include <set>
 
-#include "about/verify.h"
 #include "dialog_watcher.h"
 #include "e2e_support.h"
 #include "loopback_server.h"
@@ -75,10 +75,13 @@ std::optional<Running> FindProgram(milliseconds wait = seconds(30)) {
           if (!bar || TextOf(bar).rfind("Total POP-UP", 0) != 0) continue;
           DWORD pid = 0, size = MAX_PATH;
           GetWindowThreadProcessId(w, &pid);
-          HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, pid);
-          if (!h) continue;
-          r = Running{w, std::string(MAX_PATH, '\0'), std::shared_ptr<void>(h, CloseHandle)};
-          r->image.resize(QueryFullProcessImageNameA(h, 0, r->image.data(), &size) ? size : 0);
+          std::shared_ptr<void> h(
+              OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, pid),
+              CloseHandle);
+          if (!h || WaitForSingleObject(h.get(), 0) != WAIT_TIMEOUT) continue;  // a dead one's
+          r = Running{w, std::string(MAX_PATH, '\0'), h};
+          r->image.resize(QueryFullProcessImageNameA(h.get(), 0, r->image.data(), &size) ? size
+                                                                                         : 0);
           return true;
         }
         return false;
@@ -121,7 +124,7 @@ class InstallTest : public ::testing::Test {
                     shortcut_ = Folder(CSIDL_PROGRAMS) + "\\Vel-Tarrow.lnk";
 };
 
-TEST_F(InstallTest, SilentInstallPlacesEverythingAndUninstallLeavesOnlyTheSettings) {
+TEST_F(InstallTest, InstallUpgradesAndUninstallAsAUserMeetsThem) {
   ASSERT_EQ(RunToEnd(Quoted(setup_) + " /S"), 0u);
   EXPECT_EQ(FilesIn(dir_), (std::set<std::string>{"LICENSE.txt", "Uninstall.exe",
                                                   "Vel-Tarrow-Help.htm", "Vel-Tarrow.exe"}));
@@ -143,56 +146,23 @@ TEST_F(InstallTest, SilentInstallPlacesEverythingAndUninstallLeavesOnlyTheSettin
   EXPECT_TRUE(type == REG_DWORD && size->size() == 4 &&
               *reinterpret_cast<const DWORD*>(size->data()) >= FileBytes(exe_).size() / 1024)
       << "the size in KB covers the exe";
-
   // Started at the end; its first start writes its settings and the Run value.
   auto running = Started();
   ASSERT_TRUE(running);
   EXPECT_EQ(ReadValue(kRunKey, "Vel-Tarrow"), Quoted(exe_));
 
-  // As the installed-programs list runs it; the uninstaller goes on from a
-  // copy of itself and removes the folder last.
-  std::ofstream(dir_ + "\\Vel-Tarrow-Setup-9.9.9.exe") << "left by the update offer";
-  const std::string before = Settings();
-  ASSERT_EQ(RunToEnd(ReadValue(kUninstallKey, "QuietUninstallString").value_or("")), 0u);
-  EXPECT_TRUE(WaitFor([&] { return GetFileAttributesA(dir_.c_str()) == INVALID_FILE_ATTRIBUTES; },
-                      seconds(60)))
-      << FilesIn(dir_).size() << " files left";
-  EXPECT_TRUE(running->Gone(0)) << "the running copy was ended first";
-  EXPECT_EQ(GetFileAttributesA(shortcut_.c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_FALSE(KeyExists(kUninstallKey));
-  EXPECT_FALSE(ReadValue(kRunKey, "Vel-Tarrow")) << "no start with Windows of a removed program";
-  EXPECT_EQ(Settings(), before) << "silent mode keeps the settings as they were";
-}
-
-// The update offer's road: the running program finds the newer installer on
-// a loopback server, checks it and starts it; the user goes through its
-// wizard. Then the newer installer again, silently, over the running copy.
-TEST_F(InstallTest, UpgradesOverARunningCopyKeepTheSettingsAndStartTheNewVersion) {
-  ASSERT_EQ(RunToEnd(Quoted(setup_) + " /S /NORUN"), 0u);
-  EXPECT_FALSE(FindProgram(seconds(3))) << "/NORUN";
+  // The update offer's road: the newer installer on a loopback server.
   const std::string nextSetup = Env("VT_SETUP_NEXT").substr(2);
-  UniqueKernelHandle file(CreateFileA(nextSetup.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
-  const auto digest = Sha256OfFile(file.get());
-  ASSERT_TRUE(digest);
-  std::string hex;
-  for (auto b : *digest) hex += "0123456789abcdef"[b >> 4], hex += "0123456789abcdef"[b & 15];
   LoopbackServer server;
   ASSERT_TRUE(server.ok());
   server.Serve("/setup.exe", {.bodyFile = nextSetup});
-  server.Serve("/update.txt", {.body = "version=" + next_ + "\nurl=" + server.Url("/setup.exe") +
-                                       "\nsize=" + std::to_string(FileBytes(nextSetup).size()) +
-                                       "\nsha256=" + hex + "\n"});
-  // A user's own settings, one value the program does not know among them.
+  server.Serve("/update.txt",
+               {.body = "version=" + next_ + "\nurl=" + server.Url("/setup.exe") +
+                        "\nsize=" + std::to_string(FileBytes(nextSetup).size()) +
+                        "\nsha256=" + FileBytes(nextSetup + ".sha256").substr(0, 64)});
   WriteValue(kSettingsKey, "UpdateURL", server.Url("/update.txt"));
-  WriteValue(kSettingsKey, "Unknown", "as is");
-  WriteValue(kListKey, "Count", "1");
-  WriteValue(kListKey, "List1", "Survey ##");
-  Process old(Quoted(exe_));
-  auto running = FindProgram();
-  ASSERT_TRUE(running);
+  WriteValue(kSettingsKey, "Unknown", "a value the program does not know");
   const std::string before = Settings();
-
   // About, "Check for Updates...", Yes to the offer.
   PostMessageA(running->main, WM_COMMAND, kIdmAbout, 0);
   HWND about = nullptr;
@@ -201,7 +171,7 @@ TEST_F(InstallTest, UpgradesOverARunningCopyKeepTheSettingsAndStartTheNewVersion
   PostMessageA(about, WM_COMMAND, kAboutCheck, 0);
   offer.Wait();
   ASSERT_TRUE(offer.found);
-  EXPECT_TRUE(old.WaitExit(60000)) << "verified, setup started, program ended";
+  EXPECT_TRUE(running->Gone(60000)) << "verified, setup started, program ended";
   // The default button throughout: Next, I Agree, Install, then Finish with
   // "Start Vel-Tarrow now" ticked.
   HWND wizard = nullptr;
@@ -223,11 +193,26 @@ TEST_F(InstallTest, UpgradesOverARunningCopyKeepTheSettingsAndStartTheNewVersion
       << "the download sits beside the program";
   EXPECT_EQ(Settings(), before) << "settings and close list untouched";
 
+  // The newer installer again, silently, over the running copy.
   ASSERT_TRUE(running);
-  ASSERT_EQ(RunToEnd(Quoted(Env("VT_SETUP_NEXT")) + " /S"), 0u);
+  ASSERT_EQ(RunToEnd(Quoted(Env("VT_SETUP_NEXT")) + " /S /NORUN"), 0u);
   EXPECT_TRUE(running->Gone(0)) << "the installer waits until the running copy has gone";
-  EXPECT_TRUE(Started());
+  EXPECT_FALSE(FindProgram(seconds(3))) << "/NORUN";
   EXPECT_EQ(Settings(), before) << "no exit request left";
+
+  // As the installed-programs list runs it, over a running copy; it goes on
+  // from a copy of itself and removes the folder, with the download, last.
+  Process again(Quoted(exe_));
+  ASSERT_TRUE(running = FindProgram());
+  ASSERT_EQ(RunToEnd(ReadValue(kUninstallKey, "QuietUninstallString").value_or("")), 0u);
+  EXPECT_TRUE(WaitFor([&] { return GetFileAttributesA(dir_.c_str()) == INVALID_FILE_ATTRIBUTES; },
+                      seconds(60)))
+      << FilesIn(dir_).size() << " files left";
+  EXPECT_TRUE(running->Gone(0)) << "the running copy was ended first";
+  EXPECT_EQ(GetFileAttributesA(shortcut_.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(KeyExists(kUninstallKey));
+  EXPECT_FALSE(ReadValue(kRunKey, "Vel-Tarrow")) << "no start with Windows of a removed program";
+  EXPECT_EQ(Settings(), before) << "silent mode keeps the settings as they were";
 }
 
 }  // namespace

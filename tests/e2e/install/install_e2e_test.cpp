@@ -55,7 +55,9 @@ std::string Settings() {
   DeleteFileA(file.c_str());
   const std::string key = Quoted("HKCU\\" + std::string(kProductKey));
   EXPECT_EQ(RunToEnd("reg export " + key + " " + Quoted(file)), 0u) << "the settings are there";
-  return FileBytes(file);
+  std::string text = FileBytes(file);
+  std::erase(text, '\0');  // UTF-16 of ASCII names and values: readable in a failure
+  return text;
 }
 
 // A running Vel-Tarrow whose start-up is complete, whoever started it.

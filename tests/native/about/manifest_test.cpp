@@ -15,24 +15,23 @@ const std::string kLines[] = {"version=1.4.2", "url=https://dl.example.test/setu
                               "size=123456", "sha256=" + kHash, "note=Fixes the tray icon."};
 
 // A valid manifest with line i replaced (an empty `with` drops it).
-std::string Manifest(int i = -1, const std::string& with = "") {
+std::string Manifest(int i = -1, const std::string& with = "", const char* eol = "\n") {
   std::string text;
-  for (int n = 0; n < 5; ++n) text += n != i ? kLines[n] + "\n" : with.empty() ? "" : with + "\n";
+  for (int n = 0; n < 5; ++n) text += n != i ? kLines[n] + eol : with.empty() ? "" : with + eol;
   return text;
 }
 
+// Longer than the limit by one byte, the last line a comment.
+const std::string kFull = Manifest() + "#" + std::string(kMaxManifestBytes, 'x');
+
 TEST(ParseManifest, AcceptedLayoutsAndFields) {
-  std::string crlf = Manifest(), full = Manifest();
-  for (std::size_t i = 0; (i = crlf.find('\n', i)) != std::string::npos; i += 2)
-    crlf.insert(i, "\r");
-  full += "#" + std::string(kMaxManifestBytes - full.size() - 1, 'x');
   const std::pair<std::string, const char*> rows[] = {
-      {crlf, "CR LF line ends"},
+      {Manifest(-1, "", "\r\n"), "CR LF line ends"},
       {Manifest().substr(0, Manifest().size() - 1), "no line end after the last line"},
       {"# c=d\n\n" + Manifest() + "channel=beta\nNOTE=x\n", "comments, blanks, unknown keys"},
       {Manifest(4), "the note is optional"},
       {Manifest(1, "url=http://127.0.0.1:8123/s.exe"), "plain http to loopback"},
-      {full, "exactly the size limit"},
+      {kFull.substr(0, kMaxManifestBytes), "exactly the size limit"},
   };
   for (const auto& [text, why] : rows) EXPECT_TRUE(ParseManifest(text)) << why;
   const auto m = ParseManifest(Manifest(4, "note=a=b"));
@@ -64,7 +63,7 @@ TEST(ParseManifest, RefusesWhatItCannotTrust) {
       {Manifest() + "garbage\n", "a line without '='"},
       {Manifest(4, "note=caf\xE9"), "not ASCII"},
       {Manifest(4, "note=a\rb"), "CR inside a line"},
-      {Manifest() + "#" + std::string(kMaxManifestBytes, 'x'), "larger than the limit"},
+      {kFull.substr(0, kMaxManifestBytes + 1), "larger than the limit"},
   };
   for (const auto& [text, why] : rows) EXPECT_FALSE(ParseManifest(text)) << why;
 }

@@ -12,14 +12,6 @@
 namespace vt {
 namespace {
 
-struct FileTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool Valid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
-  static void Close(Handle h) { CloseHandle(h); }
-};
-using UniqueFile = UniqueHandle<FileTraits>;
-
 // Seconds on a clock that never jumps.
 double Clock() {
   using namespace std::chrono;
@@ -185,7 +177,7 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
           (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))) {
         CreateDirectoryA(folder.c_str(), nullptr);  // one level; the open reports what fails
       }
-      UniqueFile file(CreateFileA(strSavePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+      UniqueKernelHandle file(CreateFileA(strSavePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
       LARGE_INTEGER at{};
       at.QuadPart = Resuming ? BytesReceived : 0;

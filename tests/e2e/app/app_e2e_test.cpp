@@ -1,10 +1,12 @@
 // The real program under Wine, driven from outside as a user or another
-// program would: settings through the registry, clicks as window messages.
+// program would: settings through the registry, clicks as window messages,
+// hostile input (long entries, damaged settings, hung windows).
 #include <windows.h>
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
 
+#include "dialog_watcher.h"
 #include "e2e_support.h"
 
 namespace vt::e2e {
@@ -12,15 +14,23 @@ namespace {
 
 class AppTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_FALSE(App::ExePath().empty());
-    ResetSettings();
-  }
+  void SetUp() override { ResetSettings(); }
   void TearDown() override { ResetSettings(); }
 };
 
-TEST_F(AppTest, FirstStartWritesDefaultsAndHidesInTheTray) {
-  const int icons = CountTrayIcons();
+// `n` bytes after `lead`: letters and ANSI bytes, no wildcard, longer than any title.
+std::string LongText(char lead, std::size_t n) {
+  std::string s(1, lead);
+  while (s.size() < n)
+    s += static_cast<char>(s.size() % 2 ? 'a' + s.size() % 26 : 0xA0 + s.size() % 0x60);
+  return s;
+}
+
+// A first start with nothing stored, then the close-list commands, the cover
+// and start with Windows; a second run meets a leftover request to close, a
+// second copy and a new request.
+TEST_F(AppTest, FirstStartCloseListStartWithWindowsAndCloseRequests) {
+  const std::size_t icons = TrayIcons().size();
   App app;
   ASSERT_TRUE(app.Start());
   EXPECT_EQ(ReadValue(kSettingsKey, "Time"), "2");
@@ -29,7 +39,7 @@ TEST_F(AppTest, FirstStartWritesDefaultsAndHidesInTheTray) {
   EXPECT_EQ(ReadValue(kRunKey, "Vel-Tarrow"), Quoted(App::ExePath()));
   EXPECT_EQ(app.StatusText(), "Total POP-UP ads closed: 0");
   EXPECT_FALSE(IsWindowVisible(app.Main()));
-  EXPECT_TRUE(WaitFor([&] { return CountTrayIcons() == icons + 1; }));
+  EXPECT_TRUE(WaitFor([&] { return TrayIcons().size() == icons + 1; }));
   const std::pair<int, const char*> captions[] = {
       {2001, "Running Windows"},  {2003, ">"},     {2004, "<"},
       {2005, "Windows To Close"}, {2007, "&Edit"}, {2008, "Refresh Time"},
@@ -44,166 +54,8 @@ TEST_F(AppTest, FirstStartWritesDefaultsAndHidesInTheTray) {
   EXPECT_NEAR(r.top, (GetSystemMetrics(SM_CYSCREEN) - 441) / 2, 1);
   for (const char* name : {"Closed", "MainTop", "MainLeft"})
     EXPECT_FALSE(ReadValue(kSettingsKey, name));
-}
 
-TEST_F(AppTest, CloseNowRequestEndsTheProgramAndASecondCopyTouchesNothing) {
-  WriteValue(kSettingsKey, "CloseNow", "True");  // left over from an earlier run
-  App app;
-  ASSERT_TRUE(app.Start());
-  EXPECT_FALSE(app.process().WaitExit(3000)) << "a leftover request must not end a new run";
-  EXPECT_FALSE(ReadValue(kSettingsKey, "CloseNow")) << "start-up deletes it";
-  WriteValue(kSettingsKey, "CloseNow", "False");
-  WriteValue(kSettingsKey, "StartWithWindows", "False");
-  DeleteValue(kSettingsKey, "Time");
-  DeleteValue(kRunKey, "Vel-Tarrow");
-  Process second(Quoted(App::ExePath()));
-  EXPECT_TRUE(second.WaitExit(3000)) << "a second copy exits at once";
-  EXPECT_EQ(ReadValue(kSettingsKey, "CloseNow"), "False");
-  EXPECT_FALSE(ReadValue(kSettingsKey, "Time"));
-  EXPECT_FALSE(ReadValue(kRunKey, "Vel-Tarrow")) << "the second copy does not apply the option";
-  WriteValue(kSettingsKey, "CloseNow", "garbage");
-  EXPECT_FALSE(app.process().WaitExit(2500)) << "text that is no Boolean is no request";
-  WriteValue(kSettingsKey, "CloseNow", "tRUE");
-  EXPECT_TRUE(app.process().WaitExit(2000 + 1500));
-  EXPECT_FALSE(ReadValue(kSettingsKey, "Closed")) << "exit saves nothing";
-}
-
-TEST_F(AppTest, RefreshTimeAndOffScreenPositionAreCorrectedAndWrittenBack) {
-  WriteValue(kSettingsKey, "Time", "90");
-  WriteValue(kSettingsKey, "MainTop", "-200");
-  WriteValue(kSettingsKey, "MainLeft", "1500");
-  WriteValue(kSettingsKey, "Closed", "1234566.5");
-  App app;
-  ASSERT_TRUE(app.Start());
-  // The stored count at once, whole, a half to the even neighbour.
-  EXPECT_EQ(app.StatusText(), "Total POP-UP ads closed: 1234566");
-  RECT r{};
-  GetWindowRect(app.Main(), &r);
-  EXPECT_NEAR(r.top, (GetSystemMetrics(SM_CYSCREEN) - 441) / 2, 1);
-  EXPECT_EQ(r.left, 100) << "the left that fits is kept";
-  EXPECT_EQ(ReadValue(kSettingsKey, "MainTop"), std::to_string(r.top * 15));
-  EXPECT_EQ(ReadValue(kSettingsKey, "MainLeft"), "1500");
-  HWND text1 = app.Control(kIdcText1);
-  EXPECT_EQ(TextOf(text1), "60") << "a stored 90 shows as 60";
-  EXPECT_EQ(ReadValue(kSettingsKey, "Time"), "60") << "and is written back";
-  PostMessageA(app.Main(), WM_CLOSE, 0, 0);  // to the tray: no scan has counted yet
-  EXPECT_TRUE(WaitFor([&] { return ReadValue(kSettingsKey, "Closed") == "1234566"; }));
-  struct Row {
-    const char* typed;
-    const char* shown;
-  } rows[] = {{"75", "60"}, {"", "1"}, {"abc", "1"}, {"0.5", "1"}, {"30", "30"}, {"0", "1"}};
-  for (const Row& r : rows) {  // "abc" and "0.5" come while the spin control shows 1
-    SendMessageA(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(r.typed));
-    EXPECT_EQ(TextOf(text1), r.shown) << "typed " << r.typed;
-    EXPECT_EQ(ReadValue(kSettingsKey, "Time"), r.shown) << "typed " << r.typed;
-  }
-  // The scans follow the corrected text: a pop-up that ignores WM_CLOSE is
-  // asked once per scan, so about once a second now.
-  Popups stays("--ignore-close \"Ad - Microsoft Internet Explorer\"");
-  std::this_thread::sleep_for(milliseconds(4500));
-  const std::size_t asked = stays.Log().size();
-  EXPECT_TRUE(asked >= 2 && asked <= 7) << asked << " requests in 4.5 s";
-}
-
-TEST_F(AppTest, TrayIconComesBackAndAnswersClicksUntilTheSessionEnds) {
-  WriteValue(kSettingsKey, "Time", "");  // equal to the empty box, still corrected
-  const int icons = CountTrayIcons();
-  // Asked, and counted, once per scan tick: the status bar counts the ticks.
-  Popups stays("--ignore-close \"Ad - Microsoft Internet Explorer\"");
-  App app;
-  ASSERT_TRUE(app.Start());
-  EXPECT_EQ(TextOf(app.Control(kIdcText1)), "1");
-  EXPECT_EQ(ReadValue(kSettingsKey, "Time"), "1");
-  HWND main = app.Main();
-  ASSERT_TRUE(WaitFor([&] { return CountTrayIcons() == icons + 1; }));
-  NOTIFYICONDATAA nid{};  // what a shell restart does to the icon
-  nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
-  nid.hWnd = main;
-  nid.uID = 1;
-  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &nid));
-  ASSERT_TRUE(WaitFor([&] { return CountTrayIcons() == icons; }));
-  // Re-added on the 21st scan tick, the one that makes the count 21.
-  ASSERT_TRUE(WaitFor([&] { return CountTrayIcons() == icons + 1; }, seconds(30)));
-  EXPECT_EQ(app.StatusText(), "Total POP-UP ads closed since startup: 21");
-
-  for (UINT ignored : {WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDOWN, WM_RBUTTONDBLCLK})
-    app.Click(ignored);
-  std::this_thread::sleep_for(milliseconds(300));
-  EXPECT_FALSE(IsWindowVisible(main)) << "only a double click shows the window";
-  app.Click(WM_LBUTTONDBLCLK);
-  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }));
-
-  app.Click(WM_RBUTTONDOWN);
-  EXPECT_TRUE(WaitFor([] { return VisibleWindow("#32768") != nullptr; }));
-  EXPECT_EQ(GetForegroundWindow(), main) << "the main window comes forward before the menu";
-  SendMessageA(main, WM_CANCELMODE, 0, 0);
-  EXPECT_TRUE(WaitFor([] { return VisibleWindow("#32768") == nullptr; }));
-
-  // Logging off ends the program as the Exit command does: no icon, nothing saved.
-  SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
-  EXPECT_TRUE(app.process().WaitExit(5000));
-  EXPECT_TRUE(WaitFor([&] { return CountTrayIcons() == icons; }));
-  for (const char* name : {"Closed", "MainTop", "MainLeft"})
-    EXPECT_FALSE(ReadValue(kSettingsKey, name));
-}
-
-TEST_F(AppTest, CloseBoxHidesToTheTrayAndSaves) {
-  WriteValue(kSettingsKey, "Closed", "40.5");  // one more makes 41.5: even 42
-  WriteValue(kSettingsKey, "Time", "1");
-  WriteValue(kSettingsKey, "Cover", "yes");  // damaged: the default, on
-  // Listed first; matches no pattern and begins with the title of the ad below.
-  Popups longer("\"Ad - Microsoft Internet Explorer (not an ad)\"");
-  const int icons = CountTrayIcons();
-  App app;
-  ASSERT_TRUE(app.Start());
-  app.Show();
-  Popups popups("\"Cover me please\" \"Ad - Microsoft Internet Explorer\"");
-  ASSERT_TRUE(WaitFor(
-      [&] { return app.StatusText() == "Total POP-UP ads closed since startup: 42"; }, seconds(6)));
-  app.Select(kIdcLstEnumWindows, app.RunningIndex("Cover me please"));
-  EXPECT_TRUE(WaitFor([] { return VisibleWindow("VelTarrowCover") != nullptr; }));
-
-  PostMessageA(app.Main(), WM_CLOSE, 0, 0);  // the close box, or any program
-  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(app.Main()); }));
-  // The cover is hidden last, after the main window.
-  EXPECT_TRUE(WaitFor([] { return VisibleWindow("VelTarrowCover") == nullptr; }));
-  EXPECT_TRUE(app.process().Running());
-  EXPECT_EQ(CountTrayIcons(), icons + 1);
-  EXPECT_EQ(ReadValue(kSettingsKey, "Closed"), "42");
-  RECT r{};
-  GetWindowRect(app.Main(), &r);
-  EXPECT_EQ(ReadValue(kSettingsKey, "MainTop"), std::to_string(r.top * 15));
-  EXPECT_EQ(ReadValue(kSettingsKey, "MainLeft"), std::to_string(r.left * 15));
-  Popups another("\"Message Alert - Microsoft Internet Explorer\"");
-  EXPECT_TRUE(another.process().WaitExit(4000)) << "still scanning";
-  EXPECT_TRUE(longer.process().Running());
-}
-
-TEST_F(AppTest, StartWithWindowsFollowsTheToggleAcrossRestarts) {
-  const std::string quoted = Quoted(App::ExePath());
-  const char* states[] = {"False", "True"};
-  for (const char* want : states) {  // on -> off, restart, off -> on
-    App app;
-    ASSERT_TRUE(app.Start());
-    EXPECT_EQ(ReadValue(kRunKey, "Vel-Tarrow").has_value(), std::string(want) == "False");
-    app.Command(kIdmStartwWindows);
-    // The option is written before the Run value: wait for the last of the two.
-    const auto run = std::string(want) == "True" ? std::optional(quoted) : std::nullopt;
-    EXPECT_TRUE(WaitFor([&] { return ReadValue(kRunKey, "Vel-Tarrow") == run; })) << want;
-    EXPECT_EQ(ReadValue(kSettingsKey, "StartWithWindows"), want);
-  }
-  WriteValue(kSettingsKey, "StartWithWindows", "true");  // another letter case is off
-  App app;
-  ASSERT_TRUE(app.Start());
-  EXPECT_FALSE(ReadValue(kRunKey, "Vel-Tarrow"));
-}
-
-// Each trigger of the close-list commands, as the stored list shows it. The
-// right button opens each list's menu, with no entry selected too. The cover
-// option is on (no "Cover" value).
-TEST_F(AppTest, CloseListCommandsAndSelectingARunningWindow) {
-  App app;
-  ASSERT_TRUE(app.Start());
+  // The right button opens each list's menu, with no entry selected too.
   app.Show();
   for (int id : {kIdcLstEnumWindows, kIdcList1}) {
     PostMessageA(app.Control(id), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
@@ -223,7 +75,7 @@ TEST_F(AppTest, CloseListCommandsAndSelectingARunningWindow) {
   ShowWindow(minimized, SW_MINIMIZE);
   ShowWindow(maximized, SW_MAXIMIZE);
   app.Command(kIdmRefresh);
-  ASSERT_TRUE(WaitFor([&] { return app.RunningIndex("Minimized pop-up") >= 0; }));
+  ASSERT_TRUE(WaitFor([&] { return app.Index(kIdcLstEnumWindows, "Minimized pop-up") >= 0; }));
   // The list whose entry is selected; a button clicked, a double click, or a menu command.
   const std::tuple<int, int, const char*, const char*> rows[] = {
       {kIdcLstEnumWindows, 2003, "12", "\">\" adds the selected title"},
@@ -245,20 +97,248 @@ TEST_F(AppTest, CloseListCommandsAndSelectingARunningWindow) {
   }
 
   // Selecting a window restores a minimized one and covers it.
-  app.Select(kIdcLstEnumWindows, app.RunningIndex("Minimized pop-up"));
+  app.Select(kIdcLstEnumWindows, app.Index(kIdcLstEnumWindows, "Minimized pop-up"));
   EXPECT_TRUE(WaitFor([&] { return !IsIconic(minimized); }));
   HWND cover = nullptr;  // laid on the restored window: the cover test checks where
   ASSERT_TRUE(WaitFor([&] { return (cover = VisibleWindow("VelTarrowCover")) != nullptr; }));
-  app.Select(kIdcLstEnumWindows, app.RunningIndex("Maximized pop-up"));
+  app.Select(kIdcLstEnumWindows, app.Index(kIdcLstEnumWindows, "Maximized pop-up"));
   std::this_thread::sleep_for(milliseconds(300));
   EXPECT_TRUE(IsZoomed(maximized)) << "a window that is not minimized keeps its state";
   app.Command(kIdmCover);  // off: the next selection only hides the cover
   EXPECT_TRUE(WaitFor([] { return ReadValue(kSettingsKey, "Cover") == "False"; }));
   EXPECT_TRUE(IsWindowVisible(cover)) << "toggling alone does not hide it";
-  app.Select(kIdcLstEnumWindows, app.RunningIndex("Minimized pop-up"));
+  app.Select(kIdcLstEnumWindows, app.Index(kIdcLstEnumWindows, "Minimized pop-up"));
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(cover); }));
+
+  // Start with Windows off; on the next run "true" in another letter case is
+  // off too, and a request left from an earlier run must not end that run.
+  app.Command(kIdmStartwWindows);
+  // The option is written before the Run value: wait for the last of the two.
+  EXPECT_TRUE(WaitFor([] { return !ReadValue(kRunKey, "Vel-Tarrow"); }));
+  EXPECT_EQ(ReadValue(kSettingsKey, "StartWithWindows"), "False");
   app.Command(kIdmExit);  // the tray menu's "E&xit"
   EXPECT_TRUE(app.process().WaitExit(5000));
+  WriteValue(kSettingsKey, "StartWithWindows", "true");
+  WriteValue(kSettingsKey, "CloseNow", "True");
+  App again;
+  ASSERT_TRUE(again.Start());
+  EXPECT_FALSE(ReadValue(kRunKey, "Vel-Tarrow"));
+  EXPECT_FALSE(again.process().WaitExit(3000)) << "a leftover request must not end a new run";
+  EXPECT_FALSE(ReadValue(kSettingsKey, "CloseNow")) << "start-up deletes it";
+  WriteValue(kSettingsKey, "CloseNow", "False");
+  WriteValue(kSettingsKey, "StartWithWindows", "True");
+  DeleteValue(kSettingsKey, "Time");
+  Process second(Quoted(App::ExePath()));
+  EXPECT_TRUE(second.WaitExit(3000)) << "a second copy exits at once";
+  EXPECT_EQ(ReadValue(kSettingsKey, "CloseNow"), "False");
+  EXPECT_FALSE(ReadValue(kSettingsKey, "Time"));
+  EXPECT_FALSE(ReadValue(kRunKey, "Vel-Tarrow")) << "the second copy does not apply the option";
+  again.Command(kIdmStartwWindows);
+  EXPECT_TRUE(WaitFor([] { return ReadValue(kRunKey, "Vel-Tarrow") == Quoted(App::ExePath()); }));
+  WriteValue(kSettingsKey, "CloseNow", "garbage");
+  EXPECT_FALSE(again.process().WaitExit(2500)) << "text that is no Boolean is no request";
+  WriteValue(kSettingsKey, "CloseNow", "tRUE");
+  EXPECT_TRUE(again.process().WaitExit(2000 + 1500));
+}
+
+// One run from start to log-off: stored values corrected at start, the
+// refresh time as typed, the tray icon and its clicks, the close box.
+TEST_F(AppTest, StoredValuesTrayCloseBoxAndLogOff) {
+  WriteValue(kSettingsKey, "Closed", "2.5");  // shown as 2, to the even neighbour
+  WriteValue(kSettingsKey, "Time", "");       // equal to the empty box, still corrected
+  WriteValue(kSettingsKey, "MainTop", "-200");
+  WriteValue(kSettingsKey, "MainLeft", "1500");
+  WriteValue(kSettingsKey, "Cover", "yes");  // damaged: the default, on
+  const std::size_t icons = TrayIcons().size();
+  // Matches no pattern and begins with the title of the ad below.
+  Popups longer("\"Ad - Microsoft Internet Explorer (not an ad)\"");
+  // Asked, and counted, once per scan tick: the status bar counts the ticks.
+  Popups stays("--ignore-close \"Ad - Microsoft Internet Explorer\"");
+  App app;
+  ASSERT_TRUE(app.Start());
+  HWND main = app.Main();
+  EXPECT_EQ(app.StatusText(), "Total POP-UP ads closed: 2");
+  RECT r{};
+  GetWindowRect(main, &r);
+  EXPECT_NEAR(r.top, (GetSystemMetrics(SM_CYSCREEN) - 441) / 2, 1);
+  EXPECT_EQ(r.left, 100) << "the left that fits is kept";
+  EXPECT_EQ(ReadValue(kSettingsKey, "MainTop"), std::to_string(r.top * 15));
+  EXPECT_EQ(ReadValue(kSettingsKey, "MainLeft"), "1500");
+  HWND text1 = app.Control(kIdcText1);
+  // Typed text and what the box then shows; "abc" and "0.5" come while the
+  // spin control shows 1. The first row is the empty text stored at start.
+  const std::pair<const char*, const char*> rows[] = {{nullptr, "1"}, {"75", "60"}, {"", "1"},
+                                                      {"abc", "1"},   {"0.5", "1"}, {"30", "30"},
+                                                      {"0", "1"}};
+  for (auto [typed, shown] : rows) {
+    if (typed) SendMessageA(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed));
+    EXPECT_EQ(TextOf(text1), shown) << (typed ? typed : "at start");
+    EXPECT_EQ(ReadValue(kSettingsKey, "Time"), shown) << (typed ? typed : "at start");
+  }
+
+  ASSERT_TRUE(WaitFor([&] { return TrayIcons().size() == icons + 1; }));
+  NOTIFYICONDATAA nid{};  // what a shell restart does to the icon
+  nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  nid.hWnd = main;
+  nid.uID = 1;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &nid));
+  ASSERT_TRUE(WaitFor([&] { return TrayIcons().size() == icons; }));
+  // Re-added on the 21st scan tick, the one that makes the count 2.5 + 21.
+  ASSERT_TRUE(WaitFor([&] { return TrayIcons().size() == icons + 1; }, seconds(30)));
+  EXPECT_EQ(app.StatusText(), "Total POP-UP ads closed since startup: 24");
+  const std::size_t before = stays.Log().size();
+  std::this_thread::sleep_for(milliseconds(4500));
+  const std::size_t asked = stays.Log().size() - before;
+  EXPECT_TRUE(asked >= 2 && asked <= 7) << asked << " requests in 4.5 s";
+
+  for (UINT ignored : {WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDOWN, WM_RBUTTONDBLCLK})
+    app.Click(ignored);
+  std::this_thread::sleep_for(milliseconds(300));
+  EXPECT_FALSE(IsWindowVisible(main)) << "only a double click shows the window";
+  app.Click(WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }));
+  app.Click(WM_RBUTTONDOWN);
+  EXPECT_TRUE(WaitFor([] { return VisibleWindow("#32768") != nullptr; }));
+  EXPECT_EQ(GetForegroundWindow(), main) << "the main window comes forward before the menu";
+  SendMessageA(main, WM_CANCELMODE, 0, 0);
+  EXPECT_TRUE(WaitFor([] { return VisibleWindow("#32768") == nullptr; }));
+
+  stays.process().Kill();  // the count stands still from here
+  Popups cover("\"Cover me please\"");
+  const std::string ad = "Ad - Microsoft Internet Explorer";
+  ASSERT_TRUE(WaitFor([&] { return app.Index(kIdcLstEnumWindows, ad) < 0; }));
+  ASSERT_TRUE(WaitFor([&] { return app.Index(kIdcLstEnumWindows, "Cover me please") >= 0; }));
+  app.Select(kIdcLstEnumWindows, app.Index(kIdcLstEnumWindows, "Cover me please"));
+  EXPECT_TRUE(WaitFor([] { return VisibleWindow("VelTarrowCover") != nullptr; }));
+  PostMessageA(main, WM_CLOSE, 0, 0);  // the close box, or any program
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }));
+  // The cover is hidden last, after the main window.
+  EXPECT_TRUE(WaitFor([] { return VisibleWindow("VelTarrowCover") == nullptr; }));
+  EXPECT_EQ(TrayIcons().size(), icons + 1);
+  const std::string shown = app.StatusText();
+  EXPECT_EQ(ReadValue(kSettingsKey, "Closed"), shown.substr(shown.rfind(' ') + 1));
+  GetWindowRect(main, &r);
+  EXPECT_EQ(ReadValue(kSettingsKey, "MainTop"), std::to_string(r.top * 15));
+  EXPECT_EQ(ReadValue(kSettingsKey, "MainLeft"), std::to_string(r.left * 15));
+  Popups another("\"" + ad + "\"");
+  EXPECT_TRUE(another.process().WaitExit(4000)) << "still scanning";
+  EXPECT_TRUE(longer.process().Running());
+
+  // Logging off ends the program as the Exit command does: no icon, nothing saved.
+  for (const char* name : {"Closed", "MainTop", "MainLeft"}) DeleteValue(kSettingsKey, name);
+  SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+  EXPECT_TRUE(app.process().WaitExit(5000));
+  EXPECT_TRUE(WaitFor([&] { return TrayIcons().size() == icons; }));
+  for (const char* name : {"Closed", "MainTop", "MainLeft"})
+    EXPECT_FALSE(ReadValue(kSettingsKey, name));
+}
+
+// Entries far longer than a title are loaded, matched on every scan, saved
+// and edited whole: the stored bytes come back unchanged. Windows whose thread
+// never answers freeze nothing: the script-error close gives up on one, and
+// selecting one in "Running Windows" restores it without waiting.
+TEST_F(AppTest, LongEntriesAndHungWindows) {
+  const std::string a = LongText('A', 600), b = LongText('B', 5000), c = LongText('C', 65536);
+  const std::string ad = "*Advertisement* - Microsoft Internet Explorer";  // listed first
+  const std::string stored[] = {c, "zzz short", a, b, ad};
+  auto saved = [](const char* name) { return RawValue(HKEY_CURRENT_USER, kListKey, name); };
+  WriteValue(kListKey, "Count", "5");
+  for (int i = 0; i < 5; ++i)
+    WriteValue(kListKey, ("List" + std::to_string(i + 1)).c_str(), stored[i]);
+  WriteValue(kSettingsKey, "Time", "1");
+  App app;
+  ASSERT_TRUE(app.Start());
+  Popups hung("--hang --minimized \"Internet Explorer Script Error\" \"Hung minimized pop-up\"");
+  auto scansOn = [&](const char* when) {
+    static int n = 0;  // a title of its own: an entry keeps the handle it was made with
+    Popups popup("\"Advertisement " + std::to_string(++n) + " - Microsoft Internet Explorer\"");
+    EXPECT_TRUE(popup.process().WaitExit(1000 + 2000 + 4000)) << when << ": a pop-up still closes";
+  };
+  for (const char* when : {"script error hung", "script error known to hang"}) scansOn(when);
+  app.Show();
+  EXPECT_TRUE(IsWindowVisible(app.Main())) << "the tray answers";
+  ASSERT_TRUE(WaitFor([&] { return app.Index(kIdcLstEnumWindows, "Hung minimized pop-up") >= 0; }));
+  HWND list = app.Control(kIdcLstEnumWindows);  // posted: a frozen program fails, not the test
+  PostMessageA(list, LB_SETCURSEL, app.Index(kIdcLstEnumWindows, "Hung minimized pop-up"), 0);
+  PostMessageA(app.Main(), WM_COMMAND, MAKEWPARAM(kIdcLstEnumWindows, LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(list));
+  scansOn("selected hung window");
+
+  app.Select(kIdcList1, 3);  // the 64 K entry: its tip shows the whole text
+  app.Select(kIdcList1, 4);
+  app.Command(2004);  // "<": "zzz short" goes; the save rewrites the rest
+  // The save writes "Count" first and List4 last: wait for the last one.
+  ASSERT_TRUE(WaitFor([&] { return saved("List4") == c + '\0'; }));
+  EXPECT_EQ(saved("Count"), std::string("4", 2));
+  EXPECT_EQ(saved("List1"), ad + '\0');
+  EXPECT_EQ(saved("List2"), a + '\0');
+  EXPECT_EQ(saved("List3"), b + '\0');
+  for (std::size_t n : {600, 5000, 65536}) {  // typed into the Edit box over List2
+    const std::string typed = LongText('D', n);
+    app.Select(kIdcList1, 1);
+    DialogWatcher input("Edit Window to close list", typed);
+    app.Command(2007);  // "&Edit"
+    input.Wait();
+    ASSERT_TRUE(input.found) << n;
+    EXPECT_TRUE(WaitFor([&] { return saved("List2") == typed + '\0'; })) << n;
+  }
+}
+
+// A damaged value as another program or a broken disk might leave it: key,
+// name, type and the bytes stored, NUL included.
+using Raw = std::tuple<const char*, const char*, DWORD, std::string>;
+Raw Sz(const char* key, const char* name, const std::string& text, DWORD type = REG_SZ) {
+  return {key, name, type, text + '\0'};
+}
+
+// Every garbage value comes up within a second of a normal start, shows
+// Refresh Time 1, a count of 0 and 1000 entries at most, and leaves what
+// start-up does not correct as it was.
+TEST_F(AppTest, GarbageSettingsStartAsFastAsANormalStart) {
+  const std::string k64(65536, 'x'), nines(65536, '9');
+  const char* S = kSettingsKey;
+  const char* L = kListKey;
+  const std::pair<const char*, std::vector<Raw>> rows[] = {
+      {"a count beyond a real list; numbers too large; a damaged position; values of others",
+       {Sz(L, "Count", "1e9"), Sz(S, "Time", nines), Sz(S, "Closed", nines),
+        Sz(S, "MainTop", "abc"), Sz(S, "MainLeft", k64), Sz(S, "Cover", "maybe"),
+        Sz(S, "Foreign", k64), Sz(L, "Foreign", "1e9"),
+        Sz(S, "CloseNow", std::string("True\0True\0", 10), REG_MULTI_SZ)}},
+      {"the largest double; a 64 K entry; a refresh time of another type",
+       {Sz(L, "Count", "1e308"), Sz(L, "List1", k64), Sz(S, "Time", "\x01\x02\x03", REG_BINARY),
+        Sz(S, "Closed", "1e400"), Sz(S, "MainTop", k64), Sz(S, "MainLeft", "abc")}},
+  };
+  std::optional<App> app;
+  auto timedStart = [&](const std::vector<Raw>& stored) {
+    app.reset();
+    ResetSettings();
+    WriteValue(kSettingsKey, "StartWithWindows", "False");
+    for (const auto& [key, name, type, data] : stored)
+      WriteRaw(key, name, type, data.data(), data.size());
+    const auto t0 = std::chrono::steady_clock::now();
+    const bool ok = app.emplace().Start();
+    const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - t0;
+    return ok ? ms.count() : 1e9;
+  };
+  for (const auto& [why, values] : rows) {
+    double ms = 1e9, normal = 0;
+    for (int pair = 0; pair < 2 && ms > normal + 1000; ++pair) {  // a second pair if loaded
+      normal = timedStart({});
+      ms = timedStart(values);
+    }
+    EXPECT_LE(ms, normal + 1000) << why << ": normal start " << normal << " ms";
+    EXPECT_EQ(TextOf(app->Control(kIdcText1)), "1") << why;
+    EXPECT_EQ(ReadValue(kSettingsKey, "Time"), "1") << why;
+    const std::string status = app->StatusText();  // a first scan may have rewritten it
+    EXPECT_EQ(status.substr(status.rfind(": ") + 2), "0") << status << ": " << why;
+    EXPECT_EQ(SendMessageA(app->Control(kIdcList1), LB_GETCOUNT, 0, 0), 1000) << why;
+    EXPECT_FALSE(ReadValue(kSettingsKey, "CloseNow")) << why;
+    for (const auto& [key, name, type, data] : values) {  // the time and position are corrected
+      const bool kept =
+          std::string("Time CloseNow MainTop MainLeft").find(name) == std::string::npos;
+      EXPECT_TRUE(!kept || RawValue(HKEY_CURRENT_USER, key, name) == data) << name << ": " << why;
+    }
+  }
 }
 
 }  // namespace

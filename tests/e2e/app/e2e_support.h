@@ -20,10 +20,8 @@ inline constexpr char kListKey[] = "Software\\Larkspur Lane Software\\Vel-Tarrow
 inline constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // Ids of the program's resource.h.
-enum : int {
-  kIdmRefresh = 1001, kIdmCover = 1002, kIdmStartwWindows = 1003,
-  kIdmExit = 1008, kIdcLstEnumWindows = 2002, kIdcList1 = 2006, kIdcText1 = 2009,
-};
+inline constexpr int kIdmRefresh = 1001, kIdmCover = 1002, kIdmStartwWindows = 1003,
+                     kIdmExit = 1008, kIdcLstEnumWindows = 2002, kIdcList1 = 2006, kIdcText1 = 2009;
 
 inline void ResetSettings() {
   RegDeleteTreeA(HKEY_CURRENT_USER, kProductKey);
@@ -41,43 +39,32 @@ inline std::string TextOf(HWND w) {  // works across processes
 inline std::vector<HWND> TrayIcons() {
   std::vector<HWND> icons;
   HWND tray = nullptr, icon = nullptr;
-  while ((tray = FindWindowExA(nullptr, tray, "__winex11_standalone_tray", nullptr))) {
-    while ((icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr))) {
+  while ((tray = FindWindowExA(nullptr, tray, "__winex11_standalone_tray", nullptr)))
+    while ((icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr)))
       if (IsWindowVisible(icon)) icons.push_back(icon);
-    }
-  }
   return icons;
 }
-inline int CountTrayIcons() { return static_cast<int>(TrayIcons().size()); }
-
 inline HWND VisibleWindow(const char* cls) {
   HWND w = FindWindowA(cls, nullptr);
   return w && IsWindowVisible(w) ? w : nullptr;
 }
 
-// The running program and its windows.
-class App {
+class App {  // the running program and its windows
  public:
-  App() = default;
-  App(const App&) = delete;
-  App& operator=(const App&) = delete;
-  // Ends through the Exit command, so the tray icon goes too; a kill would
-  // leave it behind for the next test to count.
-  ~App() {
+  ~App() {  // through Exit: a kill would leave the tray icon for the next test to count
     if (process_.Running() && Main()) {
       Command(kIdmExit);
       process_.WaitExit(5000);
     }
   }
 
-  // As the program sees its own path: backslashes.
-  static std::string ExePath() {
+  static std::string ExePath() {  // backslashes, as the program sees its own path
     std::string path = Env("VT_EXE_VEL_TARROW");
     for (char& c : path) c = c == '/' ? '\\' : c;
     return path;
   }
 
-  // Starts the program and waits until start-up has written the status bar.
+  // Returns once start-up has written the status bar.
   bool Start(const std::string& exe = ExePath()) {
     iconsBefore_ = TrayIcons();
     return process_.Start(Quoted(exe)) &&
@@ -85,22 +72,13 @@ class App {
   }
   Process& process() { return process_; }
 
-  HWND Main() const {
-    HWND w = nullptr;
-    while ((w = FindWindowExA(nullptr, w, "VelTarrowMain", "Vel-Tarrow"))) {
-      DWORD pid = 0;
-      GetWindowThreadProcessId(w, &pid);
-      if (pid == process_.Id()) return w;
-    }
-    return nullptr;
-  }
+  HWND Main() const { return FindWindowA("VelTarrowMain", "Vel-Tarrow"); }  // one copy runs
   HWND Control(int id) const { return GetDlgItem(Main(), id); }
   std::string StatusText() const {
     HWND bar = FindWindowExA(Main(), nullptr, "msctls_statusbar32", nullptr);
     return bar ? TextOf(bar) : std::string{};
   }
-  // A click on the program's own tray icon, the one that appeared since
-  // Start(): the shell, not the test, turns it into the program's callback.
+  // A click on the icon that appeared since Start(): the shell makes it the callback.
   void Click(UINT mouseMessage) const {
     HWND icon = nullptr;
     WaitFor([&] {
@@ -120,9 +98,7 @@ class App {
                                          static_cast<WPARAM>(-1),
                                          reinterpret_cast<LPARAM>(title.c_str())));
   }
-  int RunningIndex(const std::string& title) const { return Index(kIdcLstEnumWindows, title); }
-  // Selects an entry of a list the way a click does.
-  void Select(int listId, int index) const {
+  void Select(int listId, int index) const {  // as a click does
     SendMessageA(Control(listId), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageA(Main(), WM_COMMAND, MAKEWPARAM(listId, LBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(Control(listId)));

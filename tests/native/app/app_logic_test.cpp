@@ -26,6 +26,7 @@ TEST(CorrectFormPosition, EachDirectionIsCorrectedOnItsOwn) {
       {"abc", "3000", kCentredTop, 3000, true, "text that is no number centres and is rewritten"},
       {"12px", "3000", kCentredTop, 3000, true, "a number followed by letters is not a number"},
       {" 1500 ", "3000", 1500, 3000, false, "blanks around a number are allowed"},
+      {"1500", "1e400", 1500, kCentredLeft, true, "too large for a double centres"},
   };
   for (auto [top, left, wantTop, wantLeft, corrected, why] : rows) {
     const FormPlacement p = CorrectFormPosition(top, left, kW, kH, kScreenW, kScreenH);

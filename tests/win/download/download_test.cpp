@@ -50,8 +50,7 @@ class Download : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(server_.ok());
-    DeleteFileA(dest_.c_str());
-    RemoveDirectoryA(dir_.c_str());
+    TearDown();  // what an earlier run left
   }
   void TearDown() override {
     DeleteFileA(dest_.c_str());
@@ -176,9 +175,8 @@ TEST_F(Download, RepliesBoxesAndTheFileLeft) {
     for (std::size_t i = 0; i < boxes.size(); ++i) {
       const Box& want = r.boxes[i];
       boxes[i]->Wait();
-      EXPECT_TRUE(boxes[i]->found) << want.title;
       EXPECT_NE(boxes[i]->text.find(want.part), std::string::npos) << boxes[i]->text;
-      EXPECT_EQ(boxes[i]->buttons.size(), want.answer == IDOK ? 1u : 2u) << want.title;
+      EXPECT_EQ(boxes[i]->buttons.size(), want.answer == IDOK ? 1u : 2u) << want.title << " shown";
     }
     EXPECT_TRUE(r.left.empty() ? !Exists(dest) : ReadFile(dest) == r.left) << "the file left";
     std::string ranges;

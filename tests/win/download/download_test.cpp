@@ -138,8 +138,9 @@ TEST_F(Download, RepliesBoxesAndTheFileLeft) {
     std::string why;
     std::vector<HttpReply> replies;
     std::vector<Box> boxes;
-    std::string left;  // the file afterwards, "" for none; True exactly when one is left
-    std::string ranges = "", url = "", dest = "";  // the Range headers sent, when checked
+    std::string left;         // the file afterwards, "" for none; True exactly when one is left
+    std::string ranges = "";  // the Range headers sent, when checked
+    std::string url = "", dest = "";  // when not the usual ones
   } rows[] = {
       {"200, into a new folder level", {whole}, {}, kBody, "bytes=0-"},
       {"206 on the first pass", {ranged}, {}, kBody},

@@ -8,22 +8,8 @@
 #include <iterator>
 
 namespace vt::test {
-namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// The path from the request line and the value of a "Range:" header.
-HttpRequest Parse(const std::string& head) {
-  HttpRequest r;
-  const std::size_t path = head.find(' ') + 1;
-  r.path = head.substr(path, head.find(' ', path) - path);
-  if (const std::size_t at = head.find("\r\nRange: "); at != std::string::npos) {
-    r.range = head.substr(at + 9, head.find('\r', at + 9) - (at + 9));
-  }
-  return r;
-}
-
-}  // namespace
 
 LoopbackServer::LoopbackServer(std::chrono::milliseconds lifetime)
     : end_(Clock::now() + lifetime), listener_(INVALID_SOCKET) {
@@ -149,7 +135,13 @@ void LoopbackServer::Answer(std::uintptr_t socketValue) {
     if (n <= 0) return finish();
     head.append(buf, static_cast<std::size_t>(n));
   }
-  const HttpRequest request = Parse(head);
+  // The path from the request line and the value of a "Range:" header.
+  HttpRequest request;
+  const std::size_t path = head.find(' ') + 1;
+  request.path = head.substr(path, head.find(' ', path) - path);
+  if (const std::size_t at = head.find("\r\nRange: "); at != std::string::npos) {
+    request.range = head.substr(at + 9, head.find('\r', at + 9) - (at + 9));
+  }
   const HttpReply reply = ReplyFor(request);
   if (reply.headerDelayMs > 0 && !Waiting(std::chrono::milliseconds(reply.headerDelayMs))) {
     return finish();
@@ -161,7 +153,7 @@ void LoopbackServer::Answer(std::uintptr_t socketValue) {
   }
   int status = reply.status;
   const auto total = static_cast<std::int64_t>(body.size());
-  std::int64_t start = status == 204 ? total : 0;
+  std::int64_t start = 0;
   std::string out;
   if (reply.honourRange && request.range.rfind("bytes=", 0) == 0) {
     start = std::min<std::int64_t>(std::atoll(request.range.c_str() + 6), total);
@@ -169,20 +161,14 @@ void LoopbackServer::Answer(std::uintptr_t socketValue) {
     out = "Content-Range: bytes " + std::to_string(start) + "-" + std::to_string(total - 1) + "/" +
           std::to_string(total) + "\r\n";
   }
-  // The reason phrase is read by nobody.
   out = "HTTP/1.1 " + std::to_string(status) + (status < 300 ? " OK" : " Failed") + "\r\n" + out;
-  if (reply.contentLength) {
-    out +=
-        "Content-Length: " + reply.lengthOverride.value_or(std::to_string(total - start)) + "\r\n";
-  }
+  if (reply.contentLength) out += "Content-Length: " + std::to_string(total - start) + "\r\n";
   for (const auto& line : reply.extraHeaders) out += line + "\r\n";
   out += "Connection: close\r\n\r\n";
   if (!sendAll(out.data(), out.size())) return finish();
 
   std::int64_t length = total - start;
   if (reply.dropAfter >= 0) length = std::min(length, reply.dropAfter);
-  const bool stall = reply.stallAfter >= 0 && reply.stallAfter < length;
-  if (stall) length = reply.stallAfter;
   const auto began = Clock::now();
   for (std::int64_t sent = 0; sent < length;) {
     std::int64_t piece = length - sent;
@@ -196,8 +182,7 @@ void LoopbackServer::Answer(std::uintptr_t socketValue) {
     if (!sendAll(body.data() + start + sent, static_cast<std::size_t>(piece))) return finish();
     sent += piece;
   }
-  while (stall && Waiting(std::chrono::milliseconds(100))) {
-  }
+  Waiting(std::chrono::milliseconds(reply.holdMs));
   finish();
 }
 

@@ -4,10 +4,9 @@
 // closed after one answer. The server stops by itself after its lifetime,
 // and at once when destroyed. Link the target vt_loopback_server (ws2_32).
 //
-//   vt::test::LoopbackServer server;                     // picks a free port
-//   server.Serve("/setup.exe", {.body = bytes});         // 200 with
-//   Content-Length std::string url = server.Url("/setup.exe");          //
-//   http://127.0.0.1:<port>/setup.exe
+//   vt::test::LoopbackServer server;               // on a free port
+//   server.Serve("/setup.exe", {.body = bytes});   // 200 with Content-Length
+//   std::string url = server.Url("/setup.exe");    // http://127.0.0.1:<port>/setup.exe
 #pragma once
 
 #include <atomic>
@@ -15,7 +14,6 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -30,13 +28,12 @@ struct HttpReply {
   // A "Range: bytes=N-" request gets 206 with the bytes from N; without it
   // the range is ignored and the whole body sent.
   bool honourRange = false;
-  bool contentLength = true;                  // send "Content-Length"
-  std::optional<std::string> lengthOverride;  // announced instead of the real length
-  std::vector<std::string> extraHeaders;      // whole lines without CR LF
-  std::int64_t dropAfter = -1;                // close after this many body bytes
-  std::int64_t stallAfter = -1;               // stop after this many body bytes and hold the line
-  int headerDelayMs = 0;                      // wait before the status line
-  int bytesPerSecond = 0;                     // throttle the body (0: full speed)
+  bool contentLength = true;              // send "Content-Length"
+  std::vector<std::string> extraHeaders;  // whole lines without CR LF
+  std::int64_t dropAfter = -1;            // send no more than this many body bytes ...
+  int holdMs = 0;                         // ... and keep the line open this long before closing
+  int headerDelayMs = 0;                  // wait before the status line
+  int bytesPerSecond = 0;                 // throttle the body (0: full speed)
 };
 
 struct HttpRequest {

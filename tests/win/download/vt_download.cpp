@@ -1,11 +1,8 @@
-// vt_download: runs the download dialog once, fetching 8 MB at 400 KB/s from
-// a loopback server of its own into setup.exe in the temporary folder.
-//
-//   vt_download [--rect] [--stop-file FILE]
-//
-// --rect prints "rect x y w h" (the dialog's place on the screen) once the
-// download is 40 % done; --stop-file presses Cancel once that file exists.
-// Exit code 0 when DownloadFile returned True, else 1.
+// vt_download [--rect] [--stop-file FILE]: runs the download dialog once,
+// fetching 8 MB at 400 KB/s from a loopback server of its own into setup.exe
+// in the temporary folder. --rect prints "rect x y w h" (the dialog on the
+// screen) at 40 %; --stop-file presses Cancel once FILE exists. Exit code 0
+// when DownloadFile returned True.
 #include <windows.h>
 
 #include <atomic>

@@ -62,16 +62,13 @@ class Process {
   Process& operator=(const Process&) = delete;
   ~Process() { Kill(); }
 
-  bool Start(const std::string& commandLine) {
+  bool Start(std::string commandLine) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    std::string cmd = commandLine;
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi_)) {
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &si, &pi_))
       return false;
-    }
     CloseHandle(pi_.hThread);
-    pi_.hThread = nullptr;
     return true;
   }
   bool Running() const {
@@ -88,10 +85,7 @@ class Process {
   }
   void Kill() {
     if (!pi_.hProcess) return;
-    if (Running()) {
-      TerminateProcess(pi_.hProcess, 9);
-      WaitForSingleObject(pi_.hProcess, 5000);
-    }
+    if (Running() && TerminateProcess(pi_.hProcess, 9)) WaitForSingleObject(pi_.hProcess, 5000);
     CloseHandle(pi_.hProcess);
     pi_.hProcess = nullptr;
   }
@@ -134,21 +128,18 @@ class Popups {
   bool ok_ = false;
 };
 
-// Registry values as stored: the raw bytes (terminating NUL included, or not).
+// Registry values as stored, up to 64 KiB: the raw bytes (terminating NUL
+// included, or not).
 inline std::optional<std::string> RawValue(HKEY root, const std::string& key, const char* name,
                                            DWORD* type = nullptr) {
   HKEY k = nullptr;
   if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return std::nullopt;
-  DWORD t = 0, size = 0;
-  std::string data;
-  LONG rc = RegQueryValueExA(k, name, nullptr, &t, nullptr, &size);
-  if (rc == ERROR_SUCCESS) {
-    data.resize(size);
-    rc = RegQueryValueExA(k, name, nullptr, &t, reinterpret_cast<BYTE*>(data.data()), &size);
-  }
+  std::string data(65536, '\0');
+  DWORD size = static_cast<DWORD>(data.size());
+  const LONG rc =
+      RegQueryValueExA(k, name, nullptr, type, reinterpret_cast<BYTE*>(data.data()), &size);
   RegCloseKey(k);
   if (rc != ERROR_SUCCESS) return std::nullopt;
-  if (type) *type = t;
   return data.substr(0, size);
 }
 
@@ -192,25 +183,13 @@ inline std::vector<std::string> ListItems(HWND list) {
   return items;
 }
 
-// A hidden top-level window to hold controls under test; its title is one of
-// the program's own, so a scan leaves it out.
-class ControlHost {
- public:
-  ControlHost() {
-    host_ = CreateWindowExA(0, "STATIC", "Vel-Tarrow test host", WS_OVERLAPPEDWINDOW, 0, 0, 400,
-                            300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  }
-  ~ControlHost() { DestroyWindow(host_); }
-  ControlHost(const ControlHost&) = delete;
-  ControlHost& operator=(const ControlHost&) = delete;
-  HWND hwnd() const { return host_; }
-  HWND Add(const char* cls, DWORD style) {
-    return CreateWindowExA(0, cls, "", WS_CHILD | style, 0, 0, 200, 200, host_, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
-  }
-
- private:
-  HWND host_ = nullptr;
-};
+// A control under test, on a hidden top-level window (its parent) whose title
+// is one of the program's own, so a scan leaves it out.
+inline HWND Control(const char* cls, DWORD style) {
+  static const HWND host = CreateWindowExA(0, "STATIC", "Vel-Tarrow test host", WS_OVERLAPPEDWINDOW,
+                                           0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+  return CreateWindowExA(0, cls, "", WS_CHILD | style, 0, 0, 200, 200, host, nullptr, nullptr,
+                         nullptr);
+}
 
 }  // namespace vt::test

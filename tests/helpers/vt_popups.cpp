@@ -93,7 +93,6 @@ int main(int argc, char** argv) {
     HWND h = CreateWindowExA(0, wc.lpszClassName, g_titles[i].c_str(), WS_OVERLAPPEDWINDOW, at, at,
                              320, 160, nullptr, nullptr, wc.hInstance, nullptr);
     if (!h) return 3;
-    // Messages from other programs reach the window only in the loop below.
     SetWindowLongPtrA(h, GWLP_USERDATA, static_cast<LONG_PTR>(i));
     g_windows.push_back(h);
     ++g_open;

@@ -128,18 +128,21 @@ class Popups {
   bool ok_ = false;
 };
 
-// Registry values as stored, up to 64 KiB: the raw bytes (terminating NUL
-// included, or not).
+// Registry values as stored: the raw bytes (terminating NUL included, or not).
 inline std::optional<std::string> RawValue(HKEY root, const std::string& key, const char* name,
                                            DWORD* type = nullptr) {
   HKEY k = nullptr;
   if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return std::nullopt;
-  std::string data(65536, '\0');
-  DWORD size = static_cast<DWORD>(data.size());
-  const LONG rc =
-      RegQueryValueExA(k, name, nullptr, type, reinterpret_cast<BYTE*>(data.data()), &size);
+  DWORD t = 0, size = 0;
+  std::string data;
+  LONG rc = RegQueryValueExA(k, name, nullptr, &t, nullptr, &size);
+  if (rc == ERROR_SUCCESS) {
+    data.resize(size);
+    rc = RegQueryValueExA(k, name, nullptr, &t, reinterpret_cast<BYTE*>(data.data()), &size);
+  }
   RegCloseKey(k);
   if (rc != ERROR_SUCCESS) return std::nullopt;
+  if (type) *type = t;
   return data.substr(0, size);
 }
 

@@ -48,8 +48,7 @@ TEST_F(Registry, WriteStoresTheTextAndItsNulCreatingMissingKeys) {
   }
 }
 
-// Key paths from the exe's version information; its path read whole however
-// short the first buffer.
+// Key paths from its version information; its path whole however short the buffer.
 TEST(ProgramFile, GivesTheKeyPathsAndItsOwnPath) {
   const std::string probe = "Software\\Probe Works\\Key Probe";  // probe_version.rc
   EXPECT_EQ(vt::SettingsKey(), probe + "\\Settings");

@@ -76,12 +76,9 @@ TEST(RefreshMain, LeavesOutOwnEmptyAndSystemWindows) {
   EXPECT_EQ(std::count(temp.begin(), temp.end(), ""), 0) << "an empty title in TempList";
 }
 
-// Windows open, retitle, reorder, close or stay as they were, a few at a
-// time, with titles that begin one another and differ in letter case. After
-// every refresh the list holds one entry per title up to letter case, made for
-// the first window bearing it in enumeration order and kept, spelling and
-// handle, while any window bears it. The refresh runs as the program runs it,
-// with the shortcut that skips an unchanged desktop.
+// Windows open, retitle, reorder or close at random, titles beginning one
+// another and differing in case: one entry per title up to case, made for the
+// first window bearing it and kept, spelling and handle, while any window does.
 TEST(RefreshMain, FollowsRandomWindowChanges) {
   std::map<std::string, Entry> model;  // by upper-cased title
   std::list<Window> windows;

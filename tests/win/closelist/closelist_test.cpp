@@ -161,14 +161,4 @@ TEST_F(CloseList, EditReplacesTheEntryUnlessItsTextIsListedExactly) {
   }
 }
 
-TEST_F(CloseList, EditComparesOnlyTheFirstMatchExactly) {
-  // "b" and "B" sort as equals, in either order. The lower one's text finds
-  // the top one first, which differs in case, so the edit goes through.
-  HWND list1 = List({"b", "B", "c"}, "c");
-  const std::string top = ListItems(list1)[0], lower = top == "b" ? "B" : "b";
-  DialogWatcher message("Vel-Tarrow"), input(kInputTitle, lower);
-  vt::EditSelected(GetParent(list1), list1, hide_);
-  EXPECT_EQ(ListItems(list1), (Strings{top, lower, lower}));
-}
-
 }  // namespace

@@ -89,12 +89,24 @@ TEST_F(CloseList, LoadsWhileTheIndexIsWithinCountBoundedByTheKey) {
   }
 }
 
-TEST_F(CloseList, DeleteSavesInDisplayOrderLeavingHigherValues) {
+// Nothing selected, each command stops (Add and Edit hide the cover first);
+// then Delete saves in display order, leaving the higher values in place.
+TEST_F(CloseList, CommandsNeedASelectionAndDeleteSavesInDisplayOrder) {
   vt::WriteDefaultList();
-  vt::Delete(List({"delta", "Bravo", "Cut", "charlie", "alpha"}, "Cut"));  // the selected one goes
+  HWND list1 = List({"delta", "Bravo", "Cut", "charlie", "alpha"});
+  DialogWatcher input(kInputTitle);
+  vt::Add(List({"four"}), list1, hide_);
+  vt::Delete(list1);
+  vt::EditSelected(GetParent(list1), list1, hide_);
+  input.Stop();
+  EXPECT_FALSE(input.found) << "no input box";
+  EXPECT_EQ(hides_, 2) << "Add and Edit hide the cover even when they stop";
+  SendMessageA(list1, LB_SELECTSTRING, -1, reinterpret_cast<LPARAM>("Cut"));
+  vt::Delete(list1);
   const Strings shown = {"alpha", "Bravo", "charlie", "delta"};
+  EXPECT_EQ(ListItems(list1), shown);
   EXPECT_EQ(Value("Count"), "4");
-  for (size_t i = 1; i <= 11; ++i)
+  for (size_t i = 1; i <= 11; ++i)  // a save without a selection would have left List5
     EXPECT_EQ(Value(Name(i)), i <= 4 ? shown[i - 1] : kSeeded[i - 1]);
   vt::SaveList(List({}));
   EXPECT_EQ(Value("Count"), "0") << "an emptied list seeds again at the next start";
@@ -120,19 +132,6 @@ TEST_F(CloseList, AddTakesTheSelectedTitleUnlessListedInAnyCase) {
     EXPECT_EQ(ListItems(list1), want) << reason;
     EXPECT_EQ(Value("Count"), want.size() == 3 ? Stored("3") : std::nullopt) << "saved on change";
   }
-}
-
-TEST_F(CloseList, CommandsNeedASelection) {
-  HWND list1 = List({"one", "three", "two"});
-  DialogWatcher input(kInputTitle);
-  vt::Add(List({"four"}), list1, hide_);
-  vt::Delete(list1);
-  vt::EditSelected(GetParent(list1), list1, hide_);
-  input.Stop();
-  EXPECT_FALSE(input.found) << "no input box";
-  EXPECT_EQ(ListItems(list1), (Strings{"one", "three", "two"}));
-  EXPECT_FALSE(Value("Count")) << "nothing changed, nothing saved";
-  EXPECT_EQ(hides_, 2) << "Add and Edit hide the cover even when they stop";
 }
 
 TEST_F(CloseList, EditReplacesTheEntryUnlessItsTextIsListedExactly) {

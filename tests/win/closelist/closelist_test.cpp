@@ -42,33 +42,17 @@ class CloseList : public ::testing::Test {
   std::function<void()> hide_ = [this] { ++hides_; };
 };
 
-TEST_F(CloseList, SeedsTheElevenPatternsWhenCountReadsZero) {
-  const std::tuple<const char*, bool, const char*> rows[] = {
-      {nullptr, true, "first start: no value reads as the default \"0\""},
-      {"0", true, "a user who removed every entry gets the patterns back"},
-      {"3", false, "a stored list stays"},
-      {"00", false, "only the exact text \"0\" seeds"},
-  };
-  for (auto [count, seeds, reason] : rows) {
-    Clean();
-    for (size_t i = 1; i <= 5; ++i) Put(Name(i), "old");
-    if (count) Put("Count", count);
-    vt::WriteDefaultList();
-    EXPECT_EQ(Value("Count"), seeds ? Stored("11") : count ? Stored(count) : std::nullopt);
-    const Strings want = seeds ? kSeeded : Strings(5, "old");
-    for (size_t i = 1; i <= 12; ++i)  // the stored bytes, NUL included
-      EXPECT_EQ(vt::test::RawValue(HKEY_CURRENT_USER, vt::ListKey(), Name(i).c_str()),
-                i <= want.size() ? Stored(want[i - 1] + '\0') : std::nullopt)
-          << Name(i) << ": " << reason;
-  }
-}
-
-// A damaged "Count" cannot make start-up load more entries than a real list has.
-TEST_F(CloseList, LoadsWhileTheIndexIsWithinCountBoundedByTheKey) {
-  // Count text, values "List1".."ListN" stored, entries loaded.
+// Start-up: the patterns are written when "Count" reads "0", then the list
+// loads while the index is within it. A damaged "Count" cannot make start-up
+// load more entries than a real list has.
+TEST_F(CloseList, StartWritesThePatternsOnZeroAndLoadsUpToCount) {
+  // Count text (none: no value), values "List1".."ListN" stored, entries loaded.
   const std::tuple<const char*, int, int, const char*> rows[] = {
+      {nullptr, 0, 11, "first start: no value reads as \"0\", the patterns are written"},
+      {"0", 0, 11, "a user who removed every entry gets the patterns back"},
+      {"00", 3, 0, "only the exact text \"0\" writes them"},
       {"2.5", 3, 2, "a fraction: List1 and List2"},
-      {"3 entries", 3, 3, "the leading number counts"},
+      {"3 entries", 3, 3, "the leading number counts; a stored list stays"},
       {"-2", 3, 0, "negative: nothing"},
       {"1500", 3, 1000, "a count beyond the stored values stops at 1000"},
       {"1e9", 3, 1000, "a damaged count: the same bound, at once"},
@@ -78,12 +62,13 @@ TEST_F(CloseList, LoadsWhileTheIndexIsWithinCountBoundedByTheKey) {
   };
   for (const auto& [count, stored, loaded, why] : rows) {
     Clean();
-    Put("Count", count);
+    if (count) Put("Count", count);
     for (int i = 1; i <= stored; ++i) Put(Name(i), "v");
+    vt::WriteDefaultList();
     HWND list1 = List({});
     vt::LoadList(list1);
     const auto items = ListItems(list1);
-    EXPECT_EQ(static_cast<int>(items.size()), loaded) << count << ": " << why;
+    EXPECT_EQ(static_cast<int>(items.size()), loaded) << why;
     EXPECT_EQ(std::count(items.begin(), items.end(), "v"), std::min(stored, loaded)) << why;
     DestroyWindow(list1);
   }

@@ -48,7 +48,11 @@ struct Lists {
 // Without letters, so the tag reads the same in either letter case.
 const std::string kTag = std::string("<").append(std::to_string(GetCurrentProcessId())) + ">";
 
-TEST(RefreshMain, LeavesOutOwnEmptyAndSystemWindows) {
+// Windows open, retitle, reorder or close at random, titles beginning one
+// another and differing in case: one entry per title up to case, made for the
+// first window bearing it and kept, spelling and handle, while any window does.
+// Among them stay windows that are left out or listed as they are.
+TEST(RefreshMain, FollowsRandomWindowChangesLeavingOutOwnEmptyAndSystemWindows) {
   const std::tuple<std::string, bool, const char*> rows[] = {
       {"SysFader", false, "exact system title"},
       {"SysFader " + kTag, true, "system titles are excluded whole, not as a prefix"},
@@ -62,26 +66,10 @@ TEST(RefreshMain, LeavesOutOwnEmptyAndSystemWindows) {
       {"Caf\xE9\xA0" + kTag, true, "ANSI bytes above 0x7F pass unchanged"},
       {"Long " + kTag + std::string(300, 'x'), true, "listed under its first 259 characters"},
   };
-  std::list<Window> windows;
-  windows.emplace_back("");  // no title
-  for (const auto& row : rows) windows.emplace_back(std::get<0>(row));
-  Lists lists;
-  RefreshMain(lists.running, lists.temp);
-  const auto listed = test::ListItems(lists.running), temp = test::ListItems(lists.temp);
-  for (const auto& [title, want, why] : rows) {
-    const auto found = std::find(listed.begin(), listed.end(), title.substr(0, 259));
-    EXPECT_EQ(found != listed.end(), want) << title << ": " << why;
-  }
-  // Left out before the list search, which would never find it again.
-  EXPECT_EQ(std::count(temp.begin(), temp.end(), ""), 0) << "an empty title in TempList";
-}
-
-// Windows open, retitle, reorder or close at random, titles beginning one
-// another and differing in case: one entry per title up to case, made for the
-// first window bearing it and kept, spelling and handle, while any window does.
-TEST(RefreshMain, FollowsRandomWindowChanges) {
+  std::list<Window> fixed, windows;
+  fixed.emplace_back("");  // no title
+  for (const auto& row : rows) fixed.emplace_back(std::get<0>(row));
   std::map<std::string, Entry> model;  // by upper-cased title
-  std::list<Window> windows;
   std::mt19937 rng(11);
   Lists lists;
   RefreshMemo memo;
@@ -119,6 +107,13 @@ TEST(RefreshMain, FollowsRandomWindowChanges) {
                     reinterpret_cast<HWND>(SendMessageA(lists.running, LB_GETITEMDATA, i, 0)));
     ASSERT_EQ(got, want) << "step " << step;
   }
+  const auto listed = test::ListItems(lists.running), temp = test::ListItems(lists.temp);
+  for (const auto& [title, want, why] : rows) {
+    const auto found = std::find(listed.begin(), listed.end(), title.substr(0, 259));
+    EXPECT_EQ(found != listed.end(), want) << title << ": " << why;
+  }
+  // Left out before the list search, which would never find it again.
+  EXPECT_EQ(std::count(temp.begin(), temp.end(), ""), 0) << "an empty title in TempList";
 }
 
 // The windows stay open, and each row runs two passes: a window that stays is

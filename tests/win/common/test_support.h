@@ -16,16 +16,12 @@
 namespace vt::test {
 
 inline std::string Env(const char* name) {
-  const char* v = std::getenv(name);
-  return v ? v : "";
+  return std::getenv(name) ? std::getenv(name) : "";
 }
 
 // Built by appending: "\"" + s + "\"" trips a false -Wrestrict in GCC 12.
 inline std::string Quoted(const std::string& s) {
-  std::string q(1, '"');
-  q += s;
-  q += '"';
-  return q;
+  return std::string(1, '"').append(s).append(1, '"');
 }
 
 inline void PumpMessages() {

@@ -13,7 +13,7 @@
 //   --log FILE            append "WM_CLOSE <index> <title>" per WM_CLOSE (index in opening order)
 //   --ready-event NAME    set the caller's named event once every window exists
 //   --exit-after SECONDS  end then, whatever is still open
-//   --quiet               accepted and ignored
+//   --quiet               accepted and ignored, as is any other "--" word
 // Exit code 0 when all its windows are gone (or at --exit-after), 2 for a bad
 // command line, 3 when a window cannot be created.
 #include <windows.h>
@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -46,61 +47,40 @@ LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
   if (msg == WM_TIMER && hwnd == g_windows.front()) {  // --retitle-every
     const std::string ending = " (" + std::to_string(++g_retitles) + ")";
-    for (std::size_t i = 0; i < g_windows.size(); ++i) {
+    for (std::size_t i = 0; i < g_windows.size(); ++i)
       SetWindowTextA(g_windows[i], (g_titles[i] + ending).c_str());
-    }
     return 0;
   }
   if (msg == WM_DESTROY && --g_open == 0) PostQuitMessage(0);
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-int Fail(int code, const std::string& why) {
-  std::fprintf(stderr, "vt_popups: %s\n", why.c_str());
-  return code;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool hidden = false, minimized = false, hang = false;
-  std::string readyEvent;
-  double exitAfter = 0;
-  int retitleMs = 0;
+  std::map<std::string, std::string> opt;  // the options given, with their values
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    const bool valued =
-        arg == "--log" || arg == "--ready-event" || arg == "--exit-after" ||
-        arg == "--titles-from" || arg == "--retitle-every";
-    if (valued && ++i == argc) return Fail(2, "missing value after " + arg);
-    if (arg == "--ignore-close") {
-      g_ignoreClose = true;
-    } else if (arg == "--hidden") {
-      hidden = true;
-    } else if (arg == "--minimized") {
-      minimized = true;
-    } else if (arg == "--hang") {
-      hang = true;
-    } else if (arg == "--log") {
-      g_log = argv[i];
-    } else if (arg == "--ready-event") {
-      readyEvent = argv[i];
-    } else if (arg == "--retitle-every") {
-      retitleMs = std::atoi(argv[i]);
-    } else if (arg == "--exit-after") {
-      exitAfter = std::atof(argv[i]);
-    } else if (arg == "--titles-from") {
-      std::ifstream in(argv[i], std::ios::binary);
-      if (!in) return Fail(2, "cannot read " + std::string(argv[i]));
-      for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) g_titles.push_back(line);
-      }
-    } else if (arg != "--quiet") {
+    const bool valued = arg == "--log" || arg == "--ready-event" || arg == "--exit-after" ||
+                        arg == "--titles-from" || arg == "--retitle-every";
+    if (valued && ++i == argc) return 2;  // no value after the option
+    if (arg.rfind("--", 0) != 0)
       g_titles.push_back(arg);
+    else
+      opt[arg] = valued ? argv[i] : "";
+    if (arg != "--titles-from") continue;
+    std::ifstream in(argv[i], std::ios::binary);
+    if (!in) return 2;
+    for (std::string line; std::getline(in, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (!line.empty()) g_titles.push_back(line);
     }
   }
-  if (g_titles.empty()) return Fail(2, "no titles given");
+  g_log = opt["--log"];
+  g_ignoreClose = opt.count("--ignore-close");
+  const bool hidden = opt.count("--hidden"), minimized = opt.count("--minimized");
+  const double exitAfter = std::atof(opt["--exit-after"].c_str());
+  if (g_titles.empty()) return 2;
 
   WNDCLASSA wc = {};
   wc.lpfnWndProc = PopupProc;
@@ -112,23 +92,23 @@ int main(int argc, char** argv) {
     const int at = 40 + (i % 20) * 16;  // cascaded, so a screenshot shows them apart
     HWND h = CreateWindowExA(0, wc.lpszClassName, g_titles[i].c_str(), WS_OVERLAPPEDWINDOW, at, at,
                              320, 160, nullptr, nullptr, wc.hInstance, nullptr);
-    if (!h) return Fail(3, "cannot create window " + std::to_string(i));
-    // Messages from other programs reach the window only in the loop below.
+    if (!h) return 3;
     SetWindowLongPtrA(h, GWLP_USERDATA, static_cast<LONG_PTR>(i));
     g_windows.push_back(h);
     ++g_open;
     if (!hidden) ShowWindow(h, minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE);
   }
-  if (HANDLE ev = readyEvent.empty() ? nullptr
-                                     : OpenEventA(EVENT_MODIFY_STATE, FALSE, readyEvent.c_str())) {
+  if (HANDLE ev = OpenEventA(EVENT_MODIFY_STATE, FALSE, opt["--ready-event"].c_str())) {
     SetEvent(ev);
     CloseHandle(ev);
   }
-  if (hang) {  // a program stuck in a long computation: nothing it is sent is answered
+  // --hang: a program stuck in a long computation; nothing it is sent is answered.
+  if (opt.count("--hang")) {
     Sleep(exitAfter > 0 ? static_cast<DWORD>(exitAfter * 1000) : INFINITE);
     return 0;
   }
-  if (retitleMs > 0) SetTimer(g_windows.front(), 1, static_cast<UINT>(retitleMs), nullptr);
+  if (const int ms = std::atoi(opt["--retitle-every"].c_str()); ms > 0)
+    SetTimer(g_windows.front(), 1, static_cast<UINT>(ms), nullptr);
   if (exitAfter > 0) SetTimer(nullptr, 0, static_cast<UINT>(exitAfter * 1000), nullptr);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -27,8 +27,8 @@ class DialogWatcher {
 
   // Read after Wait() or Stop(). text: the static texts, '\n'-joined; edit:
   // the first edit field as the box showed it.
-  bool found = false, icon = false;
-  HICON shownIcon = nullptr;  // which icon, e.g. LoadIcon(nullptr, IDI_HAND)
+  bool found = false;
+  HICON shownIcon = nullptr;  // the icon shown, if any, e.g. LoadIcon(nullptr, IDI_HAND)
   std::string text, edit;
   std::vector<std::string> buttons;
 
@@ -45,8 +45,7 @@ class DialogWatcher {
         if (_stricmp(cls, "Static") != 0) continue;
         // A message box may keep an empty icon control: only a shown image counts.
         const bool isIcon = (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
-        if (isIcon && IsWindowVisible(c) && SendMessageA(c, STM_GETICON, 0, 0)) icon = true;
-        if (isIcon && icon && !shownIcon)
+        if (isIcon && IsWindowVisible(c) && !shownIcon)
           shownIcon = reinterpret_cast<HICON>(SendMessageA(c, STM_GETICON, 0, 0));
         if (!isIcon && *caption) (text += text.empty() ? "" : "\n") += caption;
       }

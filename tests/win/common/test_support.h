@@ -16,16 +16,12 @@
 namespace vt::test {
 
 inline std::string Env(const char* name) {
-  const char* v = std::getenv(name);
-  return v ? v : "";
+  return std::getenv(name) ? std::getenv(name) : "";
 }
 
 // Built by appending: "\"" + s + "\"" trips a false -Wrestrict in GCC 12.
 inline std::string Quoted(const std::string& s) {
-  std::string q(1, '"');
-  q += s;
-  q += '"';
-  return q;
+  return std::string(1, '"').append(s).append(1, '"');
 }
 
 inline void PumpMessages() {
@@ -62,16 +58,13 @@ class Process {
   Process& operator=(const Process&) = delete;
   ~Process() { Kill(); }
 
-  bool Start(const std::string& commandLine) {
+  bool Start(std::string commandLine) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    std::string cmd = commandLine;
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi_)) {
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &si, &pi_))
       return false;
-    }
     CloseHandle(pi_.hThread);
-    pi_.hThread = nullptr;
     return true;
   }
   bool Running() const {
@@ -88,10 +81,7 @@ class Process {
   }
   void Kill() {
     if (!pi_.hProcess) return;
-    if (Running()) {
-      TerminateProcess(pi_.hProcess, 9);
-      WaitForSingleObject(pi_.hProcess, 5000);
-    }
+    if (Running() && TerminateProcess(pi_.hProcess, 9)) WaitForSingleObject(pi_.hProcess, 5000);
     CloseHandle(pi_.hProcess);
     pi_.hProcess = nullptr;
   }
@@ -192,25 +182,13 @@ inline std::vector<std::string> ListItems(HWND list) {
   return items;
 }
 
-// A hidden top-level window to hold controls under test; its title is one of
-// the program's own, so a scan leaves it out.
-class ControlHost {
- public:
-  ControlHost() {
-    host_ = CreateWindowExA(0, "STATIC", "Vel-Tarrow test host", WS_OVERLAPPEDWINDOW, 0, 0, 400,
-                            300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  }
-  ~ControlHost() { DestroyWindow(host_); }
-  ControlHost(const ControlHost&) = delete;
-  ControlHost& operator=(const ControlHost&) = delete;
-  HWND hwnd() const { return host_; }
-  HWND Add(const char* cls, DWORD style) {
-    return CreateWindowExA(0, cls, "", WS_CHILD | style, 0, 0, 200, 200, host_, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
-  }
-
- private:
-  HWND host_ = nullptr;
-};
+// A control under test, on a hidden top-level window (its parent) whose title
+// is one of the program's own, so a scan leaves it out.
+inline HWND Control(const char* cls, DWORD style) {
+  static const HWND host = CreateWindowExA(0, "STATIC", "Vel-Tarrow test host", WS_OVERLAPPEDWINDOW,
+                                           0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+  return CreateWindowExA(0, cls, "", WS_CHILD | style, 0, 0, 200, 200, host, nullptr, nullptr,
+                         nullptr);
+}
 
 }  // namespace vt::test

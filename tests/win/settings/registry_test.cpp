@@ -16,13 +16,9 @@ const HKEY kCu = HKEY_CURRENT_USER;
 // A throwaway key of our own right under the root.
 const std::string kTop = "VtTest", kKey = kTop + "\\Registry";
 
-class Registry : public ::testing::Test {
- protected:
-  void SetUp() override { TearDown(); }
-  void TearDown() override { RegDeleteTreeA(kCu, kTop.c_str()); }
-};
-
-TEST_F(Registry, ReadDropsTheLastStoredByte) {
+// Reads drop the last stored byte, the NUL that writes store after the text.
+TEST(Registry, ReadDropsTheLastStoredByteAndWriteStoresTheNul) {
+  RegDeleteTreeA(kCu, kTop.c_str());
   // Stored as type and the first `size` bytes of `data`; no data: no value.
   const std::tuple<const char*, DWORD, const char*, DWORD, const char*, const char*> rows[] = {
       {"empty", REG_SZ, "", 1, "", "a stored empty text is no missing value"},
@@ -37,27 +33,20 @@ TEST_F(Registry, ReadDropsTheLastStoredByte) {
   }
   EXPECT_EQ(vt::RegistryRead(kCu, kKey + "\\Not\\There", "x", "DEF"), "DEF");
   EXPECT_FALSE(KeyExists(kKey + "\\Not")) << "a read creates no key";
-}
-
-TEST_F(Registry, WriteStoresTheTextAndItsNulCreatingMissingKeys) {
   for (const std::string text : {"", "11", "\xA0 caf\xE9 \\\\"}) {
     EXPECT_TRUE(vt::RegistryWrite(kCu, kKey + "\\A\\B", "v", text));
     DWORD type = 0;
     EXPECT_EQ(RawValue(kCu, kKey + "\\A\\B", "v", &type), text + '\0') << "1 byte for \"\"";
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
   }
-  EXPECT_FALSE(vt::RegistryWrite(reinterpret_cast<HKEY>(0x1234), "x", "v", "d")) << "no key";
+  RegDeleteTreeA(kCu, kTop.c_str());
 }
 
-TEST_F(Registry, KeysComeFromTheExesVersionInformation) {
+// Key paths from its version information; its path whole however short the buffer.
+TEST(ProgramFile, GivesTheKeyPathsAndItsOwnPath) {
   const std::string probe = "Software\\Probe Works\\Key Probe";  // probe_version.rc
-  EXPECT_EQ(vt::ProductKey(), probe);
   EXPECT_EQ(vt::SettingsKey(), probe + "\\Settings");
   EXPECT_EQ(vt::ListKey(), probe + "\\List");
-}
-
-// Read whole however short the first buffer.
-TEST(ProgramFilePath, GrowsItsBufferUntilThePathFits) {
   wchar_t wide[4096] = {};
   const DWORD n = GetModuleFileNameW(nullptr, wide, 4096);
   char ansi[8192] = {};

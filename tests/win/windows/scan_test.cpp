@@ -6,6 +6,7 @@
 #include <list>
 #include <map>
 #include <random>
+#include <set>
 #include <tuple>
 
 #include "test_support.h"
@@ -38,33 +39,20 @@ struct Window {
 };
 
 // The lists the main window owns, on a host that the scan leaves out.
-struct Lists : test::ControlHost {
-  HWND running = Add("LISTBOX", LBS_SORT | LBS_HASSTRINGS);
-  HWND temp = Add("LISTBOX", LBS_HASSTRINGS);
-  HWND close = Add("LISTBOX", LBS_HASSTRINGS);
+struct Lists {
+  HWND running = test::Control("LISTBOX", LBS_SORT | LBS_HASSTRINGS);
+  HWND temp = test::Control("LISTBOX", LBS_HASSTRINGS);
+  HWND close = test::Control("LISTBOX", LBS_HASSTRINGS);
 };
-
-std::string TitleOf(HWND h) {
-  char buf[1024] = {};
-  GetWindowTextA(h, buf, sizeof buf);
-  return buf;
-}
-
-// Entries of a list whose title holds `part`: title and window.
-std::vector<Entry> Entries(HWND list, const std::string& part) {
-  std::vector<Entry> out;
-  const auto items = test::ListItems(list);
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (items[i].find(part) == std::string::npos) continue;
-    out.emplace_back(items[i], reinterpret_cast<HWND>(SendMessageA(list, LB_GETITEMDATA, i, 0)));
-  }
-  return out;
-}
 
 // Without letters, so the tag reads the same in either letter case.
 const std::string kTag = std::string("<").append(std::to_string(GetCurrentProcessId())) + ">";
 
-TEST(RefreshMain, LeavesOutOwnEmptyAndSystemWindows) {
+// Windows open, retitle, reorder or close at random, titles beginning one
+// another and differing in case: one entry per title up to case, made for the
+// first window bearing it and kept, spelling and handle, while any window does.
+// Among them stay windows that are left out or listed as they are.
+TEST(RefreshMain, FollowsRandomWindowChangesLeavingOutOwnEmptyAndSystemWindows) {
   const std::tuple<std::string, bool, const char*> rows[] = {
       {"SysFader", false, "exact system title"},
       {"SysFader " + kTag, true, "system titles are excluded whole, not as a prefix"},
@@ -78,11 +66,47 @@ TEST(RefreshMain, LeavesOutOwnEmptyAndSystemWindows) {
       {"Caf\xE9\xA0" + kTag, true, "ANSI bytes above 0x7F pass unchanged"},
       {"Long " + kTag + std::string(300, 'x'), true, "listed under its first 259 characters"},
   };
-  std::list<Window> windows;
-  windows.emplace_back("");  // no title
-  for (const auto& row : rows) windows.emplace_back(std::get<0>(row));
+  std::list<Window> fixed, windows;
+  fixed.emplace_back("");  // no title
+  for (const auto& row : rows) fixed.emplace_back(std::get<0>(row));
+  std::map<std::string, Entry> model;  // by upper-cased title
+  std::mt19937 rng(11);
   Lists lists;
-  RefreshMain(lists.running, lists.temp);
+  RefreshMemo memo;
+  const std::string tag = "ZZ" + kTag;  // sorts last, where the remove pass starts
+  for (int step = 0; step < 300; ++step) {
+    for (int change = rng() % 3; change >= 0; --change) {
+      std::string title = tag;
+      for (int n = rng() % 4; n > 0; --n) title += "aAb"[rng() % 3];
+      auto pick = windows.begin();
+      std::advance(pick, windows.empty() ? 0 : rng() % windows.size());
+      const unsigned op = windows.empty() ? 0 : rng() % 8;  // 4 to 7: the shortcut's case
+      if (op == 0) windows.emplace_back(title);
+      if (op == 1) SetWindowTextA(pick->hwnd, title.c_str());
+      if (op == 2) windows.erase(pick);
+      if (op == 3)  // the same titles, enumerated in another order
+        SetWindowPos(pick->hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    RefreshMain(lists.running, lists.temp, &memo);
+    std::map<std::string, Entry> next;
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {  // enumeration order
+      char title[300] = {};
+      GetWindowTextA(h, title, sizeof title);
+      std::string key = title;
+      for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (key.rfind(tag, 0) == 0)
+        next.emplace(key, model.count(key) ? model[key] : Entry{title, h});
+    }
+    model = next;
+    std::multiset<Entry> want, got;
+    for (const auto& kv : model) want.insert(kv.second);
+    const auto items = test::ListItems(lists.running);
+    for (std::size_t i = 0; i < items.size(); ++i)
+      if (items[i].rfind(tag, 0) == 0)
+        got.emplace(items[i],
+                    reinterpret_cast<HWND>(SendMessageA(lists.running, LB_GETITEMDATA, i, 0)));
+    ASSERT_EQ(got, want) << "step " << step;
+  }
   const auto listed = test::ListItems(lists.running), temp = test::ListItems(lists.temp);
   for (const auto& [title, want, why] : rows) {
     const auto found = std::find(listed.begin(), listed.end(), title.substr(0, 259));
@@ -90,62 +114,6 @@ TEST(RefreshMain, LeavesOutOwnEmptyAndSystemWindows) {
   }
   // Left out before the list search, which would never find it again.
   EXPECT_EQ(std::count(temp.begin(), temp.end(), ""), 0) << "an empty title in TempList";
-}
-
-// Windows open, retitle, reorder, close or stay as they were, a few at a
-// time, with titles that begin one another and differ in letter case. After
-// every refresh the list holds one entry per title up to letter case, made for
-// the first window bearing it in enumeration order and kept, spelling and
-// handle, while any window bears it; the refresh that skips an unchanged
-// desktop lists the same.
-TEST(RefreshMain, FollowsRandomWindowChangesWithOrWithoutTheShortcut) {
-  std::map<std::string, Entry> model;  // by upper-cased title
-  std::list<Window> windows;
-  std::mt19937 rng(11);
-  Lists full, memoized;
-  RefreshMemo memo;
-  const std::string tag = "zz" + kTag;  // sorts last, where the remove pass starts
-  for (int step = 0; step < 300; ++step) {
-    for (int change = rng() % 3; change >= 0; --change) {
-      std::string title = tag;
-      for (int n = rng() % 4; n > 0; --n) title += "aAb"[rng() % 3];
-      auto pick = windows.begin();
-      std::advance(pick, windows.empty() ? 0 : rng() % windows.size());
-      switch (windows.empty() ? 0 : rng() % 8) {
-        case 0:
-          windows.emplace_back(title);
-          break;
-        case 1:
-          SetWindowTextA(pick->hwnd, title.c_str());
-          break;
-        case 2:
-          windows.erase(pick);
-          break;
-        case 3:  // the same titles, enumerated in another order
-          SetWindowPos(pick->hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-          break;
-        default:;  // unchanged: the shortcut's case
-      }
-    }
-    RefreshMain(full.running, full.temp);
-    RefreshMain(memoized.running, memoized.temp, &memo);
-    std::map<std::string, Entry> next;
-    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {  // enumeration order
-      std::string key = TitleOf(h);
-      for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      if (TitleOf(h).rfind(tag, 0) == 0 && !next.count(key))
-        next[key] = model.count(key) ? model[key] : Entry{TitleOf(h), h};
-    }
-    model = next;
-    std::vector<Entry> want;
-    for (const auto& kv : model) want.push_back(kv.second);
-    std::sort(want.begin(), want.end());
-    for (HWND list : {full.running, memoized.running}) {
-      std::vector<Entry> got = Entries(list, tag);
-      std::sort(got.begin(), got.end());
-      ASSERT_EQ(got, want) << "step " << step << (list == full.running ? "" : " with the shortcut");
-    }
-  }
 }
 
 // The windows stay open, and each row runs two passes: a window that stays is

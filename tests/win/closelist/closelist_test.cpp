@@ -18,7 +18,18 @@ using Strings = std::vector<std::string>;
 using Stored = std::optional<std::string>;
 constexpr char kInputTitle[] = "Edit Window to close list";
 
-const Strings kSeeded(vt::kDefaultPatterns.begin(), vt::kDefaultPatterns.end());
+// Every byte of the first-start patterns, spelled out apart from the code.
+const Strings kSeeded = {"\xA0 - Microsoft Internet Explorer",
+                         "- - Microsoft Internet Explorer",
+                         "-- - Microsoft Internet Explorer",
+                         "*XCam2* - Microsoft Internet Explorer",
+                         "Ad - Microsoft Internet Explorer",
+                         "*Advertisement* - Microsoft Internet Explorer",
+                         "\\\\\\ Amazing Wireless Camera //// - Microsoft Internet Explorer",
+                         "Alert! Very Important Message - Microsoft Internet Explorer",
+                         "Award Confirmation! - Microsoft Internet Explorer",
+                         "http://ads.prize-parade.example/*",
+                         "Message Alert - Microsoft Internet Explorer"};
 
 class CloseList : public ::testing::Test {
  protected:
@@ -70,6 +81,8 @@ TEST_F(CloseList, StartWritesThePatternsOnZeroAndLoadsUpToCount) {
     const auto items = ListItems(list1);
     EXPECT_EQ(static_cast<int>(items.size()), loaded) << why;
     EXPECT_EQ(std::count(items.begin(), items.end(), "v"), std::min(stored, loaded)) << why;
+    for (size_t i = 1; loaded == 11 && i <= 11; ++i)
+      EXPECT_EQ(Value(Name(i)), kSeeded[i - 1]) << why;
     DestroyWindow(list1);
   }
 }

@@ -196,9 +196,16 @@ TEST_F(AppTest, StoredValuesTrayCloseBoxAndLogOff) {
   EXPECT_FALSE(IsWindowVisible(main)) << "only a double click shows the window";
   app.Click(WM_LBUTTONDBLCLK);
   EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }));
+  // Another window in front, so only the program can bring its own forward.
+  HWND front =
+      CreateWindowExA(0, "STATIC", "Vel-Tarrow test host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                      200, 100, nullptr, nullptr, nullptr, nullptr);
+  SetForegroundWindow(front);
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == front; }));
   app.Click(WM_RBUTTONDOWN);
   EXPECT_TRUE(WaitFor([] { return VisibleWindow("#32768") != nullptr; }));
   EXPECT_EQ(GetForegroundWindow(), main) << "the main window comes forward before the menu";
+  DestroyWindow(front);
   SendMessageA(main, WM_CANCELMODE, 0, 0);
   EXPECT_TRUE(WaitFor([] { return VisibleWindow("#32768") == nullptr; }));
 

@@ -98,8 +98,6 @@ class frmMain {
   void Form_QueryUnloadSessionEnd();
 
   // Twips helpers for this window.
-  double TwipsPerPixelX() const { return tppX_; }
-  double TwipsPerPixelY() const { return tppY_; }
   void SetWindowTwips(const double* left, const double* top, const double* width,
                       const double* height);
   RECT WindowRectTwips() const;

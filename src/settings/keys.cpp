@@ -75,10 +75,6 @@ std::string ProgramFilePath(std::size_t firstBuffer) {
   }
 }
 
-std::string VersionString(const std::string& path, const char* name) {
-  return VersionBlock(path).Query(name);
-}
-
 std::string ProductKey() {
   // Read afresh each time: nothing about the exe is cached.
   const VersionBlock own(ProgramFilePath());

@@ -42,9 +42,4 @@ bool DeleteSetting(const Setting& s);
 // from `firstBuffer` characters until the path fits.
 std::string ProgramFilePath(std::size_t firstBuffer = 260);
 
-// The version-information string `name` ("CompanyName", ...) of the file at
-// `path`, in the first language of its translation table that has it; ""
-// when the file has no such string.
-std::string VersionString(const std::string& path, const char* name);
-
 }  // namespace vt

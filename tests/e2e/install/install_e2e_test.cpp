@@ -54,7 +54,8 @@ std::string Settings() {
   const std::string file = TempPath("vt_install_settings.reg");
   DeleteFileA(file.c_str());
   const std::string key = Quoted("HKCU\\" + std::string(kProductKey));
-  EXPECT_EQ(RunToEnd("reg export " + key + " " + Quoted(file)), 0u) << "the settings are there";
+  EXPECT_EQ(RunToEnd("reg export " + key + " " + Quoted(file) + " /y"), 0u)
+      << "the settings are there";
   std::string text = FileBytes(file);
   std::erase(text, '\0');  // UTF-16 of ASCII names and values: readable in a failure
   return text;

@@ -7,6 +7,7 @@
 #include "download/frm_download.h"
 #include "settings/keys.h"
 #include "version.h"
+#include "window_object.h"
 
 namespace vt {
 namespace {
@@ -42,16 +43,6 @@ frmAbout::~frmAbout() {
 
 bool frmAbout::PreTranslate(MSG& msg) {
   return hwnd_ && IsWindowVisible(hwnd_) && IsDialogMessageA(hwnd_, &msg);
-}
-
-LRESULT CALLBACK frmAbout::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<frmAbout*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->hwnd_ = hwnd;
-  }
-  auto* self = reinterpret_cast<frmAbout*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  return self ? self->HandleMessage(msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -92,7 +83,7 @@ LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 void frmAbout::Create(HWND owner) {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WndProc;
+  wc.lpfnWndProc = ObjectWndProc<frmAbout, &frmAbout::hwnd_, &frmAbout::HandleMessage>;
   wc.hInstance = instance_;
   wc.hIcon = icon_;
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);

@@ -44,7 +44,6 @@ class frmAbout {
   HWND hwnd() const { return hwnd_; }
 
  private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void Create(HWND owner);
   void Form_Hide();

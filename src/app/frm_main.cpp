@@ -9,6 +9,7 @@
 #include "app/resource.h"
 #include "app/twips.h"
 #include "settings/keys.h"
+#include "window_object.h"
 
 namespace vt {
 namespace {
@@ -50,7 +51,7 @@ bool frmMain::Create(HINSTANCE instance) {
 
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WndProc;
+  wc.lpfnWndProc = ObjectWndProc<frmMain, &frmMain::hwnd_, &frmMain::HandleMessage>;
   wc.hInstance = instance;
   wc.hIcon = icon_;
   wc.hIconSm = static_cast<HICON>(
@@ -240,16 +241,6 @@ void frmMain::ShowPopupMenu(HMENU menu, int defaultItem) {
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
   // Lets the menu close properly when the user clicks elsewhere.
   PostMessageA(hwnd_, WM_NULL, 0, 0);
-}
-
-LRESULT CALLBACK frmMain::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<frmMain*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  return self ? self->HandleMessage(msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 // The lists' mouse-down events: the button code is 1, 2 or 4 for the button

@@ -43,7 +43,6 @@ class frmMain {
   void RndMove(HWND target);
 
  private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static constexpr UINT_PTR kTimer1 = 1;
   static constexpr UINT_PTR kCloseTimer = 2;

@@ -59,7 +59,6 @@ class frmDownload {
 
  private:
   struct Layout;
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
   void Form_Load();
   void Form_Unload();

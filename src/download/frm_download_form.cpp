@@ -10,6 +10,7 @@
 #include "controls/xp_progress_bar.h"
 #include "download/download_format.h"
 #include "download/value_label.h"
+#include "window_object.h"
 
 namespace vt {
 namespace {
@@ -44,16 +45,6 @@ frmDownload::~frmDownload() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
-LRESULT CALLBACK frmDownload::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<frmDownload*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->hwnd_ = hwnd;
-  }
-  auto* self = reinterpret_cast<frmDownload*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  return self ? self->OnMessage(msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
-}
-
 LRESULT frmDownload::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
@@ -78,7 +69,7 @@ void frmDownload::Form_Load() {
   static const bool registered = [this] {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WndProc;
+    wc.lpfnWndProc = ObjectWndProc<frmDownload, &frmDownload::hwnd_, &frmDownload::OnMessage>;
     wc.hInstance = instance_;
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);

@@ -50,6 +50,28 @@ function(vt_add_native_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
 endfunction()
 
+# vt_add_fuzz_test(name SOURCES ... MAX_LEN n INPUT_TIMEOUT s)
+# A libFuzzer target (clang host builds with VT_FUZZ), the product sources it
+# covers compiled in for instrumentation. It runs 20 s from the committed
+# seeds in fuzz_corpus/, which are only read; new inputs go to the build tree.
+# An input slower than INPUT_TIMEOUT seconds is reported as a failure.
+function(vt_add_fuzz_test name)
+  cmake_parse_arguments(F "" "MAX_LEN;INPUT_TIMEOUT" "SOURCES" ${ARGN})
+  if(NOT VT_FUZZ OR NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang" OR CMAKE_CROSSCOMPILING)
+    return()
+  endif()
+  add_executable(${name} ${F_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
+  file(MAKE_DIRECTORY ${work})
+  add_test(NAME ${name} COMMAND ${name} -max_total_time=20 -max_len=${F_MAX_LEN}
+           -timeout=${F_INPUT_TIMEOUT} -artifact_prefix=${CMAKE_CURRENT_BINARY_DIR}/ ${work}
+           ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_corpus)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 90)
+endfunction()
+
 # vt_add_wine_test(name SOURCES ... LIBS ... [VERSION_RESOURCE] [TIMEOUT s] [DEPENDS exe...])
 # VERSION_RESOURCE links the program's version information into the test exe,
 # so code that builds registry paths from it sees the same names.

@@ -168,7 +168,9 @@ long Xp_ProgressBar::ProgressLook() const {
 void Xp_ProgressBar::ProgressLook(long v) {
   s_.m_ProgressLook = v;
   Changed("ProgressLook");
-  if (v >= 0 && v < progress::kLookCount) look_ = progress::BankEntriesOfLook(v);
+  if (v < 0 || v >= progress::kLookCount) return;
+  look_ = progress::BankEntriesOfLook(v);
+  lastFill_.clear();  // the same copies now show other pictures
 }
 
 long Xp_ProgressBar::Min() const {

@@ -130,6 +130,25 @@ TEST_F(ProgressBar, DrawsTroughBlocksSmoothBarAndLooksAndRepaints) {
   EXPECT_EQ(s.At(50, 10), s.At(250, 10)) << "no fill after a plain resize";
 }
 
+// Near the right end the group's tails reach past the interior: what they
+// draw stops at the trough's inner edge, whatever the width.
+TEST_F(ProgressBar, AutoRunLeavesTheRightFrameWholeAtEveryWidth) {
+  bar->Value(40), bar->Style(1);
+  for (int w : {204, 205, 206, 207, 208}) {
+    SetWindowPos(hwnd, nullptr, 0, 0, w, 16, SWP_NOMOVE | SWP_NOZORDER);
+    const Pixels trough = Shot(hwnd);  // a resize lays out the empty trough
+    bool reached = false;
+    for (int tick = 1; tick <= 40; ++tick) {  // out to the turn and a few back
+      SendMessageA(hwnd, WM_TIMER, 1, 0);
+      const Pixels p = Shot(hwnd);
+      for (int x = w - 3; x < w; ++x)
+        ASSERT_EQ(Column(p, x), Column(trough, x)) << "width " << w << ", tick " << tick;
+      reached = reached || Column(p, w - 4) != Column(trough, w - 4);
+    }
+    EXPECT_TRUE(reached) << "width " << w << ": the tail still reaches the last inner column";
+  }
+}
+
 TEST_F(ProgressBar, ValueIsClampedAndMinMaxRefusalsShowTheirMessage) {
   const struct {
     char set;  // 'V' Value, 'm' Min, 'M' Max; each step starts where the last ended

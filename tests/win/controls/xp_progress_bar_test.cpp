@@ -229,12 +229,14 @@ TEST_F(ProgressBar, AutoRunFramesThenSavedPropertiesReadAndWritten) {
     DialogWatcher box("Error");
     bar->Min(-3);  // refused: no change reported
   }
-  bar->Max(70), bar->AutoRun(false), bar->Interval(30), bar->Interval(-5), bar->Min(0),
+  bar->Max(70), bar->AutoRun(true), bar->Interval(30), bar->Interval(-5), bar->Min(1),
       bar->Value(0);
   EXPECT_EQ(in.TakeChanged(), "Style,Value,Max,Auto,Interval,Min,Value");
   vt::TextPropertyBag out;
   bar->WriteProperties(out);
-  EXPECT_EQ(out.Text(), "Interval=30\r\nMax=70\r\nProgressLook=6\r\nStyle=2\r\nValue=0\r\n");
+  EXPECT_EQ(out.Text(),
+            "Auto=True\r\nInterval=30\r\nMax=70\r\nMin=1\r\nProgressLook=6\r\n"
+            "Style=2\r\nValue=1\r\n");
   vt::TextPropertyBag none;
   bar->ReadProperties(none);
   EXPECT_TRUE(s.m_Min == 0 && s.m_Max == 100 && s.m_Value == 100 && s.m_Interval == 100 &&

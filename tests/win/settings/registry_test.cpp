@@ -41,7 +41,6 @@ TEST(Registry, ReadWriteDefaultValueAndTheDeletionGuard) {
     EXPECT_EQ(RawValue(kCu, kKey + "\\A\\B", "v", &type), text + '\0') << "1 byte for \"\"";
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
   }
-  // "*" is the key's unnamed default value in all three routines.
   EXPECT_TRUE(vt::RegistryWrite(kCu, kKey, "*", "dv"));
   EXPECT_EQ(RawValue(kCu, kKey, nullptr), std::string("dv", 3));
   EXPECT_EQ(vt::RegistryRead(kCu, kKey, "*", "DEF"), "dv");

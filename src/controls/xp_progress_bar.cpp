@@ -168,7 +168,9 @@ long Xp_ProgressBar::ProgressLook() const {
 void Xp_ProgressBar::ProgressLook(long v) {
   s_.m_ProgressLook = v;
   Changed("ProgressLook");
-  if (v >= 0 && v < progress::kLookCount) look_ = progress::BankEntriesOfLook(v);
+  if (v < 0 || v >= progress::kLookCount) return;
+  look_ = progress::BankEntriesOfLook(v);
+  lastFill_.clear();  // the same copies now show other pictures
 }
 
 long Xp_ProgressBar::Min() const {
@@ -292,7 +294,16 @@ void Xp_ProgressBar::Execute(const Copies& copies) {
   lastFill_.clear();
   if (!surface_.dc() || copies.empty()) return;
   RECT dirty{};
+  // Only the trough draws on its 3-pixel frame: an auto-run tail near the
+  // right end reaches past the interior, and the frame must stay whole.
+  HDC to = surface_.dc();
+  bool clipped = false;
   for (const progress::Copy& c : copies) {
+    if (const bool clip = c.picture != Picture::kImg; clip != clipped) {
+      clipped = clip;
+      SelectClipRgn(to, nullptr);
+      if (clip) IntersectClipRect(to, 3, 3, m_.W - 3, m_.H - 3);
+    }
     const int piece = static_cast<int>(c.picture) - static_cast<int>(Picture::kPiece0);
     CopyPicture(c.picture == Picture::kImg     ? 0
                 : c.picture == Picture::kBlank ? 1
@@ -301,6 +312,7 @@ void Xp_ProgressBar::Execute(const Copies& copies) {
     const RECT r{c.dst.x, c.dst.y, c.dst.x + c.dst.w, c.dst.y + c.dst.h};
     UnionRect(&dirty, &dirty, &r);
   }
+  if (clipped) SelectClipRgn(to, nullptr);
   // Invalidating asks the system each time; a paint already due covers it.
   RECT covered{};
   UnionRect(&covered, &pending_, &dirty);

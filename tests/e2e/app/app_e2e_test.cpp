@@ -119,6 +119,7 @@ TEST_F(AppTest, FirstStartCloseListStartWithWindowsAndCloseRequests) {
   EXPECT_TRUE(app.process().WaitExit(5000));
   WriteValue(kSettingsKey, "StartWithWindows", "true");
   WriteValue(kSettingsKey, "CloseNow", "True");
+  WriteValue(kRunKey, "Vel-Tarrow", "stale");  // the option off removes whatever is there
   App again;
   ASSERT_TRUE(again.Start());
   EXPECT_FALSE(ReadValue(kRunKey, "Vel-Tarrow"));

@@ -17,7 +17,7 @@ constexpr double kCentredLeft = kScreenW / 2 - kW / 2;  // 4912.5
 TEST(CorrectFormPosition, EachDirectionIsCorrectedOnItsOwn) {
   // Stored top and left; the placement; corrected (written back); why.
   const std::tuple<const char*, const char*, double, double, bool, const char*> rows[] = {
-      {"1500", "3000", 1500, 3000, false, "a position on the screen is kept"},
+      {"0", "0", 0, 0, false, "a position on the screen is kept, 0 included"},
       {"-200", "3000", kCentredTop, 3000, true, "a negative top centres vertically only"},
       {"1500", "15261", 1500, kCentredLeft, true, "left beyond width - 100 centres, top kept"},
       {"1500", "15260", 1500, 15260, false, "left exactly at width - 100 is still on screen"},

@@ -70,7 +70,7 @@ TEST(ProgressFill, BlocksAndSmoothBarCases) {
       {204, 16, 0, 0, 100, 50, Blocks(4, 94, {Erase(104, 96)}), "Fill 100: blocks 4 ... 94, erase"},
       {204, 16, 0, 0, 100, 100, Blocks(4, 184, {Block(194, 6)}), "194 > W - 12: squeezed"},
       {206, 16, 0, 0, 100, 100, Blocks(4, 194), "W 206: 194 = W - 12 fits whole"},
-      {204, 16, 0, 0, 300, 5, {Erase(4, 196)}, "Fill 3.3 rounds down, reaching no block"},
+      {204, 16, 0, 0, 600, 11, {Erase(4, 196)}, "Fill 3.67 is floored, reaching no block"},
       {204, 16, 0, 0, 200, 4, {Block(4, 8), Erase(14, 186)}, "Fill 4 is the first block"},
       {204, 16, 0, 0, 200, 199, Blocks(4, 184, {Block(194, 6), Erase(200, 1)}), "X past W - 4"},
       {204, 16, 0, 0, 50, 100, Blocks(4, 184, {Block(194, 6)}), "above the range: not past W - 4"},

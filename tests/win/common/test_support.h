@@ -73,7 +73,6 @@ class Process {
   bool WaitExit(DWORD ms) {
     return !pi_.hProcess || WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0;
   }
-  DWORD Id() const { return pi_.dwProcessId; }
   DWORD ExitCode() const {  // STILL_ACTIVE while it runs
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(pi_.hProcess, &code);

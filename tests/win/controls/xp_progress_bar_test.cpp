@@ -117,12 +117,11 @@ TEST_F(ProgressBar, DrawsTroughBlocksSmoothBarAndLooksAndRepaints) {
   bar->Style(2);
   bar->ProgressLook(3);
   EXPECT_EQ(Shot(hwnd).px, s.px) << "a look change does not redraw";
-  bar->Value(51);
-  EXPECT_TRUE(BlockAt(Shot(hwnd), 50, 3 * 3 + 2)) << "look 3's block after the next Value";
+  bar->Value(50);
+  EXPECT_TRUE(BlockAt(Shot(hwnd), 50, 3 * 3 + 2)) << "look 3's block at the next Value, the same";
   bar->ProgressLook(8);  // outside the bank: stored, the pictures stay
   bar->Value(52);
-  EXPECT_TRUE(BlockAt(Shot(hwnd), 50, 3 * 3 + 2));
-  EXPECT_EQ(bar->ProgressLook(), 8);
+  EXPECT_TRUE(BlockAt(Shot(hwnd), 50, 3 * 3 + 2) && bar->ProgressLook() == 8);
   // A resize lays out an empty trough of the new size and restarts the group.
   SetWindowPos(hwnd, nullptr, 0, 0, 300, 20, SWP_NOMOVE | SWP_NOZORDER);
   s = Shot(hwnd);
@@ -191,7 +190,21 @@ TEST_F(ProgressBar, AutoRunFramesThenSavedPropertiesReadAndWritten) {
   EXPECT_EQ(frame.At(83, 8), Skin(IDB_XPPB_BANK + 24).At(7, 5)) << "the tail's bright end";
   bar->Value(100);  // Value = Max: the trough again, group at the left end
   EXPECT_TRUE(bar->state().m_Position == 4 && !BlockAt(Shot(hwnd), 54));
-  for (int i = 0; i < 40; ++i) SendMessageA(hwnd, WM_TIMER, 1, 0);
+  // Out to the turn and back at widths of every step phase: near the right end
+  // the tails reach past the interior, yet the frame stays whole.
+  for (int w : {204, 205, 206, 207, 208}) {
+    SetWindowPos(hwnd, nullptr, 0, 0, w, 16, SWP_NOMOVE | SWP_NOZORDER);
+    const Pixels trough = Shot(hwnd);  // a resize lays out the empty trough
+    bool reached = false;
+    for (int tick = 1; tick <= 40; ++tick) {
+      SendMessageA(hwnd, WM_TIMER, 1, 0);
+      const Pixels p = Shot(hwnd);
+      for (int x = w - 3; x < w; ++x)
+        ASSERT_EQ(Column(p, x), Column(trough, x)) << w << " " << tick;
+      reached = reached || Column(p, w - 4) != Column(trough, w - 4);
+    }
+    EXPECT_TRUE(reached) << w << ": the tail still reaches the last inner column";
+  }
   ASSERT_EQ(bar->state().m_Step, -1) << "on its way back";
   vt::TextPropertyBag in(
       "Min=5\r\nMax=50\r\nValue=250\nAuto=True\nInterval=40\nStyle=1\n"
@@ -210,12 +223,14 @@ TEST_F(ProgressBar, AutoRunFramesThenSavedPropertiesReadAndWritten) {
     DialogWatcher box("Error");
     bar->Min(-3);  // refused: no change reported
   }
-  bar->Max(70), bar->AutoRun(false), bar->Interval(30), bar->Interval(-5), bar->Min(0),
+  bar->Max(70), bar->AutoRun(true), bar->Interval(30), bar->Interval(-5), bar->Min(1),
       bar->Value(0);
   EXPECT_EQ(in.TakeChanged(), "Style,Value,Max,Auto,Interval,Min,Value");
   vt::TextPropertyBag out;
   bar->WriteProperties(out);
-  EXPECT_EQ(out.Text(), "Interval=30\r\nMax=70\r\nProgressLook=6\r\nStyle=2\r\nValue=0\r\n");
+  EXPECT_EQ(out.Text(),
+            "Auto=True\r\nInterval=30\r\nMax=70\r\nMin=1\r\nProgressLook=6\r\n"
+            "Style=2\r\nValue=1\r\n");
   vt::TextPropertyBag none;
   bar->ReadProperties(none);
   EXPECT_TRUE(s.m_Min == 0 && s.m_Max == 100 && s.m_Value == 100 && s.m_Interval == 100 &&

@@ -4,6 +4,7 @@
 
 #include <tuple>
 
+#include "dialog_watcher.h"
 #include "settings/full_registry.h"
 #include "settings/keys.h"
 #include "test_support.h"
@@ -16,8 +17,9 @@ const HKEY kCu = HKEY_CURRENT_USER;
 // A throwaway key of our own right under the root.
 const std::string kTop = "VtTest", kKey = kTop + "\\Registry";
 
-// Reads drop the last stored byte, the NUL that writes store after the text.
-TEST(Registry, ReadDropsTheLastStoredByteAndWriteStoresTheNul) {
+// Reads drop the last stored byte, the NUL that writes store after the text;
+// "*" names the default value; deleting a top-level key is refused with a box.
+TEST(Registry, ReadWriteDefaultValueAndTheDeletionGuard) {
   RegDeleteTreeA(kCu, kTop.c_str());
   // Stored as type and the first `size` bytes of `data`; no data: no value.
   const std::tuple<const char*, DWORD, const char*, DWORD, const char*, const char*> rows[] = {
@@ -39,6 +41,16 @@ TEST(Registry, ReadDropsTheLastStoredByteAndWriteStoresTheNul) {
     EXPECT_EQ(RawValue(kCu, kKey + "\\A\\B", "v", &type), text + '\0') << "1 byte for \"\"";
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
   }
+  EXPECT_TRUE(vt::RegistryWrite(kCu, kKey, "*", "dv"));
+  EXPECT_EQ(RawValue(kCu, kKey, nullptr), std::string("dv", 3));
+  EXPECT_EQ(vt::RegistryRead(kCu, kKey, "*", "DEF"), "dv");
+  EXPECT_TRUE(vt::RegistryDelete(kCu, kKey, "*") && !RawValue(kCu, kKey, nullptr));
+  // An empty name deletes the key itself, but never one right under the root.
+  vt::test::DialogWatcher box("Vel-Tarrow");
+  EXPECT_TRUE(vt::RegistryDelete(kCu, kTop, ""));
+  box.Wait();
+  EXPECT_EQ(box.text, "Carefull You don't want to delete that!");
+  EXPECT_TRUE(box.buttons == std::vector<std::string>{"OK"} && !box.shownIcon && KeyExists(kKey));
   RegDeleteTreeA(kCu, kTop.c_str());
 }
 

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 
 #include "avi_writer.h"
@@ -25,6 +26,35 @@ TEST(AssetFiles, IconAndSkinsAreTheGeneratorsOutput) {
   const std::vector<vt::skins::SkinFile> files = vt::skins::MakeSkinFiles();
   ASSERT_EQ(files.size(), 42u) << "img, blank and forty bank entries";
   for (const auto& f : files) ExpectCommitted("src/controls/res/" + f.name, f.bytes);
+}
+
+// Every size Windows asks for from 96 to 192 dpi, and 256; each drawn for its
+// own grid, so none is the 16 x 16 image blown up pixel by pixel.
+TEST(AssetFiles, IconHasEverySizeDrawnForItsGrid) {
+  const Bytes f = vt::icon::MakeIconFile();
+  const auto U32 = [&f](std::size_t at) {
+    return unsigned{f.at(at)} | f.at(at + 1) << 8 | f.at(at + 2) << 16 |
+           unsigned{f.at(at + 3)} << 24;
+  };
+  std::map<unsigned, std::size_t> pixels;  // 32-bit images: size, then where the rows start
+  for (unsigned i = 0; i < (U32(4) & 0xFFFF); ++i) {
+    const std::size_t entry = 6 + 16 * i;
+    if ((U32(entry + 6) & 0xFFFF) == 32)
+      pixels[f.at(entry) ? f.at(entry) : 256] = U32(entry + 12) + 40;
+  }
+  std::vector<unsigned> sizes;
+  for (auto [size, at] : pixels) sizes.push_back(size);
+  ASSERT_EQ(sizes, (std::vector<unsigned>{16, 20, 24, 32, 40, 48, 64, 256}));
+  const auto At = [&](unsigned size, unsigned x, unsigned y) {  // rows are stored bottom-up
+    return U32(pixels[size] + 4 * ((size - 1 - y) * size + x));
+  };
+  for (unsigned size : sizes) {
+    unsigned differ = 0;
+    for (unsigned y = 0; y < size; ++y)
+      for (unsigned x = 0; x < size; ++x)
+        differ += At(size, x, y) != At(16, x * 16 / size, y * 16 / size);
+    if (size > 16) EXPECT_GT(differ, size * size / 4) << size << " x " << size;
+  }
 }
 
 // The clip in the form the animation control plays: RLE8, 272 x 60, 25

@@ -42,7 +42,45 @@ frmAbout::~frmAbout() {
 }
 
 bool frmAbout::PreTranslate(MSG& msg) {
-  return hwnd_ && IsWindowVisible(hwnd_) && IsDialogMessageA(hwnd_, &msg);
+  if (!hwnd_ || !IsWindowVisible(hwnd_) || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) {
+    return false;
+  }
+  focus_.Note(hwnd_);
+  // Enter presses the default button; IsDialogMessage would press OK alone in
+  // a window that is not a dialog box.
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
+    HWND button = DefaultButton();
+    if (IsWindowEnabled(button)) {
+      SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+    }
+    return true;
+  }
+  const bool handled = IsDialogMessageA(hwnd_, &msg);
+  if (hwnd_) ShowDefaultButton();
+  return handled;
+}
+
+bool frmAbout::IsPushButton(HWND control) {
+  return SendMessageA(control, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
+}
+
+// The focused push button, or OK when the focus is on none.
+HWND frmAbout::DefaultButton() const {
+  HWND focus = GetFocus();
+  return focus && GetParent(focus) == hwnd_ && IsPushButton(focus) ? focus
+                                                                   : GetDlgItem(hwnd_, kAboutOk);
+}
+
+// The default style moves with the focus, whatever moved it.
+void frmAbout::ShowDefaultButton() {
+  HWND def = DefaultButton();
+  for (HWND c = GetWindow(hwnd_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    const LONG want = c == def ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if (IsPushButton(c) && (GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) != want) {
+      SendMessageA(c, BM_SETSTYLE, static_cast<WPARAM>(want), TRUE);
+    }
+  }
 }
 
 LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -66,6 +104,9 @@ LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       Form_Hide();
       return 0;
+    case WM_ACTIVATE:
+      if (focus_.OnActivate(hwnd_, wp)) return 0;
+      return DefWindowProcA(hwnd_, msg, wp, lp);
     case WM_TIMER:
       if (wp == kDeadlineTimer) CheckDone(generation_, nullptr);
       return 0;

@@ -26,6 +26,53 @@ TEST(About, HelpOpensThePageAndUpdatesComeFromHttpsByDefault) {
   EXPECT_EQ(std::string(settings::kUpdateUrl.defaultValue).rfind("https://", 0), 0u);
 }
 
+// Real keys, through the box's own PreTranslate: the default style follows
+// the focus, Enter presses the focused button (OK when it is on none), Escape
+// closes.
+TEST(About, EnterPressesTheFocusedButtonAndEscapeCloses) {
+  int helps = 0;
+  AboutHooks hooks;
+  hooks.openHelp = [&] { ++helps; };
+  frmAbout about(GetModuleHandleA(nullptr), nullptr, std::move(hooks));
+  about.Show(nullptr);
+  HWND box = about.hwnd(), help = GetDlgItem(box, kAboutHelp), ok = GetDlgItem(box, kAboutOk);
+  auto pump = [&](int ms) {  // the program's message loop
+    for (const DWORD end = GetTickCount() + ms; static_cast<LONG>(end - GetTickCount()) > 0;
+         Sleep(10))
+      for (MSG m; PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);)
+        if (!about.PreTranslate(m)) TranslateMessage(&m), DispatchMessageA(&m);
+  };
+  auto press = [&](WORD vk) {
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+    pump(300);
+  };
+  auto isDefault = [](HWND b) {
+    return (GetWindowLongA(b, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+  };
+  int steady = 0;  // focus events come late under X: wait until the box stays in front
+  for (int i = 0; i < 500 && steady < 25; ++i, pump(20))
+    steady = GetForegroundWindow() == box ? steady + 1 : (SetForegroundWindow(box), 0);
+  ASSERT_EQ(GetFocus(), ok);
+  press(VK_TAB);
+  ASSERT_EQ(GetFocus(), help);
+  EXPECT_TRUE(isDefault(help) && !isDefault(ok)) << "the default moves with the focus";
+  press(VK_RETURN);
+  EXPECT_EQ(helps, 1) << "Enter presses the focused button";
+  EXPECT_TRUE(IsWindowVisible(box));
+  press(VK_ESCAPE);
+  EXPECT_FALSE(IsWindowVisible(box));
+  about.Show(nullptr);
+  pump(300);
+  EXPECT_TRUE(isDefault(ok) && !isDefault(help));
+  press(VK_RETURN);
+  EXPECT_FALSE(IsWindowVisible(box)) << "Enter on OK closes";
+  EXPECT_EQ(helps, 1);
+}
+
 TEST(Verify, TheMatchingFileIsHeldAgainstDeletionUntilStarted) {
   const std::string path = test::TempPath("vt_about_file.bin");
   std::ofstream(path, std::ios::binary) << "MZ";

@@ -46,16 +46,8 @@ bool frmAbout::PreTranslate(MSG& msg) {
     return false;
   }
   focus_.Note(hwnd_);
-  // Enter presses the default button; IsDialogMessage would press OK alone in
-  // a window that is not a dialog box.
-  if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
-    HWND button = DefaultButton();
-    if (IsWindowEnabled(button)) {
-      SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(button));
-    }
-    return true;
-  }
+  // Enter presses the focused button when it carries the default style, and
+  // OK otherwise; a window that is not a dialog box must move the style itself.
   const bool handled = IsDialogMessageA(hwnd_, &msg);
   if (hwnd_) ShowDefaultButton();
   return handled;
@@ -65,16 +57,12 @@ bool frmAbout::IsPushButton(HWND control) {
   return SendMessageA(control, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
 }
 
-// The focused push button, or OK when the focus is on none.
-HWND frmAbout::DefaultButton() const {
-  HWND focus = GetFocus();
-  return focus && GetParent(focus) == hwnd_ && IsPushButton(focus) ? focus
-                                                                   : GetDlgItem(hwnd_, kAboutOk);
-}
-
-// The default style moves with the focus, whatever moved it.
+// The default style moves with the focus, whatever moved it: to the focused
+// push button, or back to OK when the focus is on none.
 void frmAbout::ShowDefaultButton() {
-  HWND def = DefaultButton();
+  HWND focus = GetFocus();
+  HWND def = focus && GetParent(focus) == hwnd_ && IsPushButton(focus) ? focus
+                                                                       : GetDlgItem(hwnd_, kAboutOk);
   for (HWND c = GetWindow(hwnd_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     const LONG want = c == def ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
     if (IsPushButton(c) && (GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) != want) {

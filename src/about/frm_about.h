@@ -49,7 +49,6 @@ class frmAbout {
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void Create(HWND owner);
   static bool IsPushButton(HWND control);
-  HWND DefaultButton() const;
   void ShowDefaultButton();
   void Form_Hide();
   void EndCheck();

@@ -10,18 +10,12 @@ namespace vt {
 
 class FocusMemory {
  public:
-  // From the message loop, for every message: a modal box disables its owner
-  // and with it drops the focus before the owner learns it lost activation,
-  // so the focused control is noted while it still has the focus.
-  void Note(HWND window) {
-    HWND focus = GetFocus();
-    if (focus && IsChild(window, focus)) control_ = focus;
-  }
   // From WM_ACTIVATE; true when the focus went back to the control, and the
   // message is then handled.
   bool OnActivate(HWND window, WPARAM wp) {
     if (LOWORD(wp) == WA_INACTIVE) {
-      Note(window);
+      HWND focus = GetFocus();
+      if (focus && IsChild(window, focus)) control_ = focus;
       return false;
     }
     if (HIWORD(wp) || !control_ || !IsChild(window, control_) || !IsWindowVisible(control_) ||

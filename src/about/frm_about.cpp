@@ -45,7 +45,6 @@ bool frmAbout::PreTranslate(MSG& msg) {
   if (!hwnd_ || !IsWindowVisible(hwnd_) || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) {
     return false;
   }
-  focus_.Note(hwnd_);
   // Enter presses the focused button when it carries the default style, and
   // OK otherwise; a window that is not a dialog box must move the style itself.
   const bool handled = IsDialogMessageA(hwnd_, &msg);

@@ -39,11 +39,10 @@ bool frmMain::Create(HINSTANCE instance) {
     ReleaseDC(nullptr, screen);
   }
   // The sizes the system asks for at this dpi: the resource has an image
-  // drawn for each, so none is stretched. Not LR_SHARED, which hands the first
-  // size loaded to every later request; both live as long as the program.
+  // drawn for each, so none is stretched.
   auto appIcon = [instance](int cx, int cy) {
     return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
-                                         GetSystemMetrics(cx), GetSystemMetrics(cy), 0));
+                                         GetSystemMetrics(cx), GetSystemMetrics(cy), LR_SHARED));
   };
   icon_ = appIcon(SM_CXICON, SM_CYICON);
   smallIcon_ = appIcon(SM_CXSMICON, SM_CYSMICON);
@@ -240,9 +239,7 @@ RECT frmMain::WindowRectTwips() const {
 
 bool frmMain::PreTranslate(MSG& msg) {
   if (about_ && about_->PreTranslate(msg)) return true;
-  if (!hwnd_ || !IsWindowVisible(hwnd_)) return false;
-  focus_.Note(hwnd_);
-  return IsDialogMessageA(hwnd_, &msg);
+  return hwnd_ && IsWindowVisible(hwnd_) && IsDialogMessageA(hwnd_, &msg);
 }
 
 void frmMain::ShowPopupMenu(HMENU menu, int defaultItem) {

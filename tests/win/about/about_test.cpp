@@ -9,6 +9,7 @@
 
 #include "about/frm_about.h"
 #include "about/verify.h"
+#include "dialog_watcher.h"
 #include "settings/keys.h"
 #include "test_support.h"
 
@@ -63,6 +64,15 @@ TEST(About, EnterPressesTheFocusedButtonAndEscapeCloses) {
   press(VK_RETURN);
   EXPECT_EQ(helps, 1) << "Enter presses the focused button";
   EXPECT_TRUE(IsWindowVisible(box));
+  WriteSetting(settings::kUpdateUrl, "http://example.com/");  // refused with a message, no fetch
+  press(VK_TAB);
+  {
+    test::DialogWatcher message("Vel-Tarrow");
+    press(VK_RETURN);  // "Check for Updates..."
+  }
+  pump(300);
+  EXPECT_EQ(GetFocus(), GetDlgItem(box, kAboutCheck)) << "the focus comes back after the message";
+  DeleteSetting(settings::kUpdateUrl);
   press(VK_ESCAPE);
   EXPECT_FALSE(IsWindowVisible(box));
   about.Show(nullptr);

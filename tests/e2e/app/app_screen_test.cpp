@@ -124,13 +124,7 @@ TEST_F(AppScreenTest, FocusComesBackToItsControlAfterEveryBox) {
     GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info);
     return info.hwndFocus == edit;
   };
-  int steady = 0;  // focus events come late under X: wait until it stays in front
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        return GetForegroundWindow() == main ? ++steady > 25
-                                             : (steady = 0, SetForegroundWindow(main), false);
-      },
-      seconds(10)));
+  ASSERT_TRUE(StaysInFront(main));
   ASSERT_TRUE(
       WaitFor([&] { return focusOnEdit() || (PressKey(VK_TAB), Sleep(150), false); }, seconds(10)));
   auto shown = [](const char* cls, const char* title) {

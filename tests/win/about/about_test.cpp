@@ -36,9 +36,7 @@ TEST(About, KeyboardHelpAndUpdateDefault) {
   auto isDefault = [](HWND b) {
     return (GetWindowLongA(b, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
   };
-  int steady = 0;  // focus events come late under X: wait until the box stays in front
-  for (int i = 0; i < 500 && steady < 25; ++i, pump(20))
-    steady = GetForegroundWindow() == box ? steady + 1 : (SetForegroundWindow(box), 0);
+  ASSERT_TRUE(test::StaysInFront(box));
   ASSERT_EQ(GetFocus(), ok);
   press(VK_TAB);
   ASSERT_EQ(GetFocus(), help);

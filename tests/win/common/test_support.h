@@ -90,6 +90,18 @@ class Process {
   PROCESS_INFORMATION pi_{};
 };
 
+// Brings a window forward and waits until it stays there: focus events come
+// late under X.
+inline bool StaysInFront(HWND w) {
+  int steady = 0;
+  return WaitFor(
+      [&] {
+        return GetForegroundWindow() == w ? ++steady > 25
+                                          : (steady = 0, SetForegroundWindow(w), false);
+      },
+      std::chrono::seconds(10));
+}
+
 // A real key press and release, to the window in front.
 inline void PressKey(WORD vk) {
   INPUT in[2] = {};

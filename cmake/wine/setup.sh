@@ -15,7 +15,7 @@ elif [ -s "$VT_WINE_ROOT/xvfb.pid" ] && kill -0 "$(cat "$VT_WINE_ROOT/xvfb.pid")
   : # ours is still running
 else
   rm -f "$VT_WINE_ROOT/display.new"
-  setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+  setsid Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp \
     3>"$VT_WINE_ROOT/display.new" </dev/null >/dev/null 2>&1 &
   echo $! > "$VT_WINE_ROOT/xvfb.pid"
   for _ in $(seq 100); do [ -s "$VT_WINE_ROOT/display.new" ] && break; sleep 0.1; done

@@ -42,7 +42,32 @@ frmAbout::~frmAbout() {
 }
 
 bool frmAbout::PreTranslate(MSG& msg) {
-  return hwnd_ && IsWindowVisible(hwnd_) && IsDialogMessageA(hwnd_, &msg);
+  if (!hwnd_ || !IsWindowVisible(hwnd_) || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) {
+    return false;
+  }
+  // Enter presses the focused button when it carries the default style, and
+  // OK otherwise; a window that is not a dialog box must move the style itself.
+  const bool handled = IsDialogMessageA(hwnd_, &msg);
+  if (hwnd_) ShowDefaultButton();
+  return handled;
+}
+
+bool frmAbout::IsPushButton(HWND control) {
+  return SendMessageA(control, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
+}
+
+// The default style moves with the focus, whatever moved it: to the focused
+// push button, or back to OK when the focus is on none.
+void frmAbout::ShowDefaultButton() {
+  HWND focus = GetFocus();
+  HWND def = focus && GetParent(focus) == hwnd_ && IsPushButton(focus) ? focus
+                                                                       : GetDlgItem(hwnd_, kAboutOk);
+  for (HWND c = GetWindow(hwnd_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    const LONG want = c == def ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if (IsPushButton(c) && (GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) != want) {
+      SendMessageA(c, BM_SETSTYLE, static_cast<WPARAM>(want), TRUE);
+    }
+  }
 }
 
 LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -66,6 +91,9 @@ LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       Form_Hide();
       return 0;
+    case WM_ACTIVATE:
+      if (focus_.OnActivate(hwnd_, wp)) return 0;
+      return DefWindowProcA(hwnd_, msg, wp, lp);
     case WM_TIMER:
       if (wp == kDeadlineTimer) CheckDone(generation_, nullptr);
       return 0;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "about/update_offer.h"
+#include "focus_memory.h"
 
 namespace vt {
 
@@ -39,13 +40,16 @@ class frmAbout {
 
   // Shows the dialog, creating it on first use; a second call brings it forward.
   void Show(HWND owner);
-  // For the message loop: Tab, Enter and Escape in the dialog.
+  // For the message loop: Tab, Enter and Escape in the dialog; Enter presses
+  // the focused push button, or OK when the focus is on none.
   bool PreTranslate(MSG& msg);
   HWND hwnd() const { return hwnd_; }
 
  private:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void Create(HWND owner);
+  static bool IsPushButton(HWND control);
+  void ShowDefaultButton();
   void Form_Hide();
   void EndCheck();
   void cmdCheck_Click();
@@ -57,6 +61,7 @@ class frmAbout {
   HWND hwnd_ = nullptr;
   HWND cmdCheck_ = nullptr, lblStatus_ = nullptr;
   HFONT font_ = nullptr, boldFont_ = nullptr;
+  FocusMemory focus_;
   unsigned generation_ = 0;  // bumped when a check ends or is abandoned
   bool checking_ = false;
   bool offering_ = false;  // the result's messages or the download are open

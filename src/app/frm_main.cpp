@@ -38,8 +38,14 @@ bool frmMain::Create(HINSTANCE instance) {
     tppY_ = TwipsPerPixel(GetDeviceCaps(screen, LOGPIXELSY));
     ReleaseDC(nullptr, screen);
   }
-  icon_ = static_cast<HICON>(
-      LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, 32, 32, LR_SHARED));
+  // The sizes the system asks for at this dpi: the resource has an image
+  // drawn for each, so none is stretched.
+  auto appIcon = [instance](int cx, int cy) {
+    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
+                                         GetSystemMetrics(cx), GetSystemMetrics(cy), LR_SHARED));
+  };
+  icon_ = appIcon(SM_CXICON, SM_CYICON);
+  smallIcon_ = appIcon(SM_CXSMICON, SM_CYSMICON);
 
   WNDCLASSEXA owner{};
   owner.cbSize = sizeof owner;
@@ -54,8 +60,7 @@ bool frmMain::Create(HINSTANCE instance) {
   wc.lpfnWndProc = ObjectWndProc<frmMain, &frmMain::hwnd_, &frmMain::HandleMessage>;
   wc.hInstance = instance;
   wc.hIcon = icon_;
-  wc.hIconSm = static_cast<HICON>(
-      LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, 16, 16, LR_SHARED));
+  wc.hIconSm = smallIcon_;
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kMainClass;
@@ -130,7 +135,10 @@ void frmMain::CreateControls() {
   Command3_ = MakeControl("BUTTON", "&Edit", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 4680, 4980,
                           615, 315, IDC_COMMAND3);
 
-  const DWORD label = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+  // The labels reach over the borders of the list, the Refresh Time box and
+  // the Edit button below them. Created last, they lie under every other
+  // control, and clipping them to what is not covered keeps those borders whole.
+  const DWORD label = WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
   Label2_ = MakeControl("STATIC", "Running Windows", label, 60, 60, 1875, 195, IDC_LABEL2);
   Label1_ = MakeControl("STATIC", "Windows To Close", label, 3000, 60, 1515, 195, IDC_LABEL1);
   Label3_ = MakeControl("STATIC", "Refresh Time", label, 3060, 5040, 1455, 195, IDC_LABEL3);
@@ -279,6 +287,9 @@ LRESULT frmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_KILLFOCUS:
       RepaintOrFocus();
+      break;
+    case WM_ACTIVATE:
+      if (focus_.OnActivate(hwnd_, wp)) return 0;
       break;
     case WM_CLOSE:
       Form_Unload();  // cancels the close: the window only hides

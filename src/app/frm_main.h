@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cover/cover.h"
+#include "focus_memory.h"
 #include "windows/running_windows.h"
 
 namespace vt {
@@ -113,7 +114,7 @@ class frmMain {
   HWND hwnd_ = nullptr;
   HMENU menuBar_ = nullptr;
   HMENU trayMenu_ = nullptr, addListMenu_ = nullptr, removeListMenu_ = nullptr;
-  HICON icon_ = nullptr;
+  HICON icon_ = nullptr, smallIcon_ = nullptr;  // at the system's icon sizes
   HFONT font_ = nullptr;
   double tppX_ = 15, tppY_ = 15;
 
@@ -124,6 +125,7 @@ class frmMain {
   HWND Text1_ = nullptr, VScroll1_ = nullptr, StatusBar1_ = nullptr;
   HWND tooltip_ = nullptr;
   WNDPROC listProc_ = nullptr;  // the list box class's own procedure
+  FocusMemory focus_;
 
   // Scan cycle state.
   bool ScanBusy = false;

@@ -264,7 +264,7 @@ void frmMain::AddTrayIcon() {
   TrayIconData.uID = 1;
   TrayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   TrayIconData.uCallbackMessage = WM_MOUSEMOVE;
-  TrayIconData.hIcon = icon_;
+  TrayIconData.hIcon = smallIcon_;
   // "Vel-Tarrow", its NUL, and spaces to the end of the 64 characters.
   constexpr char kTip[] = "Vel-Tarrow";
   for (char& c : TrayIconData.szTip) c = ' ';

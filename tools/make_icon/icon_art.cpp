@@ -91,17 +91,24 @@ struct Layout {
   double edgeContrast;              // > 1 narrows the antialiased edge (hinting)
 };
 
+// One row for every size Windows asks for between 96 and 192 dpi (small and
+// large icons), and 256 for the shell's largest views.
 const Layout kLayouts[] = {
     {16, 0, 0, 16, 15, 1, 4, 3.5, 1.4, 0.0, 1.0, 2.0},
+    {20, 0, 1, 20, 19, 1, 5, 4.5, 1.6, 0.0, 1.0, 2.0},
+    {24, 1, 1, 23, 22, 1, 6, 5.0, 1.7, 0.0, 1.0, 1.5},
     {32, 1, 2, 30, 30, 1, 8, 7.0, 2.1, 1.0, 1.0, 1.0},
+    {40, 1, 2, 38, 38, 1, 10, 9.0, 2.7, 1.2, 1.0, 1.0},
     {48, 2, 3, 45, 45, 1, 11, 10.5, 3.2, 1.4, 1.5, 1.0},
+    {64, 2, 4, 61, 61, 2, 15, 14.0, 4.2, 1.8, 2.0, 1.0},
+    {256, 8, 14, 244, 244, 6, 60, 56.0, 17.0, 7.0, 6.0, 1.0},
 };
 
 const Layout& LayoutFor(int size) {
   for (const Layout& l : kLayouts) {
     if (l.size == size) return l;
   }
-  return kLayouts[1];
+  return kLayouts[3];
 }
 
 std::vector<Layer> Scene(const Layout& l) {
@@ -118,9 +125,9 @@ std::vector<Layer> Scene(const Layout& l) {
             Stroke(cx - h, cy + h, cx + h, cy - h, l.crossRadius + l.crossOutline));
 
   std::vector<Layer> layers;
-  layers.push_back({Rect(l.left + l.shadow, l.top + l.shadow, l.right + l.shadow,
-                         l.bottom + l.shadow),
-                    Solid(Hex(0x000000, 0.30)), kNone});
+  layers.push_back(
+      {Rect(l.left + l.shadow, l.top + l.shadow, l.right + l.shadow, l.bottom + l.shadow),
+       Solid(Hex(0x000000, 0.30)), kNone});
   layers.push_back({Rect(l.left, l.top, l.right, l.bottom), Solid(Hex(0x1B2A47)), kBlack});
   layers.push_back({Rect(l.left + b, l.top + b, l.right - b, l.titleBottom),
                     VerticalGradient(Hex(0x5B9BF5), Hex(0x1C4FB8), l.top + b, l.titleBottom),
@@ -211,8 +218,9 @@ IconImage DrawTrueColour(int size) {
 }
 
 std::vector<IconImage> DrawProgramIcon() {
-  return {Draw16Colour(32), Draw16Colour(16), DrawTrueColour(32), DrawTrueColour(48),
-          DrawTrueColour(16)};
+  std::vector<IconImage> images{Draw16Colour(32), Draw16Colour(16)};
+  for (const Layout& l : kLayouts) images.push_back(DrawTrueColour(l.size));
+  return images;
 }
 
 }  // namespace vt::icon

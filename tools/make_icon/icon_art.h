@@ -24,7 +24,8 @@ IconImage DrawTrueColour(int size);
 
 // Every image of the program icon, in the order they go into the .ico file:
 // 32x32 16 colours first (shells of that era pick the first image), then
-// 16x16 16 colours, 32x32, 48x48 and 16x16 with alpha.
+// 16x16 16 colours, then with alpha every size from 16 to 256, each drawn
+// for its own grid.
 std::vector<IconImage> DrawProgramIcon();
 
 }  // namespace vt::icon

@@ -201,15 +201,7 @@ TEST_F(AppTest, StoredValuesTrayCloseBoxAndLogOff) {
   HWND front =
       CreateWindowExA(0, "STATIC", "Vel-Tarrow test host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                       200, 100, nullptr, nullptr, nullptr, nullptr);
-  int steady = 0;  // focus events come late under X: wait until it stays in front
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        if (GetForegroundWindow() == front) return ++steady > 25;
-        SetForegroundWindow(front);
-        steady = 0;
-        return false;
-      },
-      seconds(10)));
+  ASSERT_TRUE(StaysInFront(front));
   app.Click(WM_RBUTTONDOWN);
   EXPECT_TRUE(WaitFor([] { return VisibleWindow("#32768") != nullptr; }));
   EXPECT_EQ(GetForegroundWindow(), main) << "the main window comes forward before the menu";

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 
 #include "avi_writer.h"
@@ -25,6 +26,30 @@ TEST(AssetFiles, IconAndSkinsAreTheGeneratorsOutput) {
   const std::vector<vt::skins::SkinFile> files = vt::skins::MakeSkinFiles();
   ASSERT_EQ(files.size(), 42u) << "img, blank and forty bank entries";
   for (const auto& f : files) ExpectCommitted("src/controls/res/" + f.name, f.bytes);
+}
+
+// Every size Windows asks for from 96 to 192 dpi, and 256; each drawn for its
+// own grid, so none is the 16 x 16 image blown up pixel by pixel.
+TEST(AssetFiles, IconHasEverySizeDrawnForItsGrid) {
+  const Bytes f = vt::icon::MakeIconFile();
+  const auto U32 = [&f](std::size_t at) {
+    return f.at(at) | f.at(at + 1) << 8 | f.at(at + 2) << 16 | unsigned{f.at(at + 3)} << 24;
+  };
+  std::map<unsigned, std::size_t> rows;  // 32-bit images: size, and where its rows start
+  for (std::size_t e = 6; e < 6 + 16 * f.at(4); e += 16)
+    if (f.at(e + 6) == 32) rows[f.at(e) ? f.at(e) : 256] = U32(e + 12) + 40;
+  std::vector<unsigned> sizes;
+  for (auto [size, at] : rows) sizes.push_back(size);
+  ASSERT_EQ(sizes, (std::vector<unsigned>{16, 20, 24, 32, 40, 48, 64, 256}));
+  const auto At = [&](unsigned n, unsigned x, unsigned y) {
+    return U32(rows[n] + 4 * ((n - 1 - y) * n + x));
+  };
+  for (unsigned n : sizes) {
+    unsigned differ = 0;
+    for (unsigned i = 0; i < n * n; ++i)
+      differ += At(n, i % n, i / n) != At(16, i % n * 16 / n, i / n * 16 / n);
+    EXPECT_TRUE(n == 16 || differ > n * n / 4) << n << " x " << n;
+  }
 }
 
 // The clip in the form the animation control plays: RLE8, 272 x 60, 25

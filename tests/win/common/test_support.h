@@ -89,6 +89,27 @@ class Process {
   PROCESS_INFORMATION pi_{};
 };
 
+// Brings a window forward and waits until it stays there: focus events come
+// late under X.
+inline bool StaysInFront(HWND w) {
+  int steady = 0;
+  return WaitFor(
+      [&] {
+        return GetForegroundWindow() == w ? ++steady > 25
+                                          : (steady = 0, SetForegroundWindow(w), false);
+      },
+      std::chrono::seconds(10));
+}
+
+// A real key press and release, to the window in front.
+inline void PressKey(WORD vk) {
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vk;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
 // Top-level windows of another process (vt_popups); the constructor returns
 // once they all exist. Every WM_CLOSE they receive is logged.
 class Popups {

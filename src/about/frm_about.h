@@ -9,6 +9,7 @@
 #include <string>
 
 #include "about/update_offer.h"
+#include "about/update_policy.h"
 
 namespace vt {
 
@@ -48,6 +49,7 @@ class frmAbout {
   void Create(HWND owner);
   void Form_Hide();
   void EndCheck();
+  UpdatePolicy ApplyUpdatePolicy();
   void cmdCheck_Click();
   void CheckDone(unsigned generation, std::optional<std::string>* text);
 

@@ -1,16 +1,21 @@
-// The About box's help button and the file check of the update offer, in
-// process under Wine; the installer test drives the rest of the box and the
-// offer in the installed program.
+// The About box's help button, the policies over its update check and the
+// file check of the update offer, in process under Wine; the installer tests
+// drive the rest of the box and the offer in the installed program.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <mutex>
+#include <tuple>
 
 #include "about/frm_about.h"
 #include "about/verify.h"
+#include "dialog_watcher.h"
 #include "settings/keys.h"
 #include "test_support.h"
+#include "version.h"
 
 namespace vt {
 namespace {
@@ -24,6 +29,78 @@ TEST(About, HelpOpensThePageAndUpdatesComeFromHttpsByDefault) {
   SendMessageA(about.hwnd(), WM_COMMAND, kAboutHelp, 0);
   EXPECT_EQ(helps, 1);
   EXPECT_EQ(std::string(settings::kUpdateUrl.defaultValue).rfind("https://", 0), 0u);
+}
+
+// Each row sets policy values over a user's own address; the box opens and
+// its button is clicked as a user would (a hidden one by its id all the same).
+TEST(About, PolicyValuesDecideWhetherAndWhereTheCheckLooks) {
+  auto policy = [](const char* name, DWORD type, const std::string& bytes) {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kPolicyKey, name, type, bytes.data(),
+                    static_cast<DWORD>(bytes.size()));
+  };
+  auto dword = [](DWORD v) { return std::string(reinterpret_cast<const char*>(&v), sizeof v); };
+  auto sz = [](const std::string& s) { return s + '\0'; };
+  const std::string user = "https://user.example/u.txt", admin = "https://admin.example/a.txt",
+                    huge(65536, 'a');
+  ASSERT_TRUE(WriteSetting(settings::kUpdateUrl, user));
+  std::mutex m;
+  std::string fetched;
+  AboutHooks hooks;
+  hooks.fetch = [&](const std::string& url) {
+    std::lock_guard lock(m);
+    fetched = url;
+    return std::optional<std::string>{};  // unreadable: the box then says so
+  };
+  frmAbout about(GetModuleHandleA(nullptr), nullptr, std::move(hooks));
+  using Values = std::vector<std::tuple<const char*, DWORD, std::string>>;
+  const std::tuple<Values, std::string, const char*> rows[] = {
+      {{}, user, "no policy: the user's address"},
+      {{{"DisableUpdateCheck", REG_DWORD, dword(1)}}, kManagedText, "turned off"},
+      {{{"DisableUpdateCheck", REG_DWORD, dword(0)}}, user, "0 leaves it on"},
+      {{{"DisableUpdateCheck", REG_SZ, sz("1")}}, user, "the wrong type is ignored"},
+      {{{"DisableUpdateCheck", REG_BINARY, huge}}, user, "64 KB of garbage is ignored"},
+      {{{"UpdateURL", REG_SZ, sz(admin)}}, admin, "the policy's address first"},
+      {{{"UpdateURL", REG_SZ, sz("http://admin.example/a.txt")}}, kNotHttpsText,
+       "held to the same address rule"},
+      {{{"UpdateURL", REG_SZ, sz("")}}, user, "empty: ignored"},
+      {{{"UpdateURL", REG_DWORD, dword(1)}}, user, "the wrong type is ignored"},
+      {{{"UpdateURL", REG_SZ, sz(admin + huge)}}, user, "64 KB: ignored"},
+      {{{"UpdateURL", REG_SZ, sz(admin)}, {"DisableUpdateCheck", REG_DWORD, dword(7)}},
+       kManagedText, "off wins over an address"},
+  };
+  for (const auto& [values, expected, why] : rows) {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPolicyKey);
+    for (const auto& [name, type, bytes] : values) policy(name, type, bytes);
+    fetched.clear();
+    about.Show(nullptr);  // read as the box opens
+    const bool off = expected == kManagedText;
+    EXPECT_EQ(IsWindowVisible(GetDlgItem(about.hwnd(), kAboutCheck)) != FALSE, !off) << why;
+    char status[256] = {};
+    GetDlgItemTextA(about.hwnd(), kAboutStatus, status, sizeof status);
+    EXPECT_EQ(status, off ? expected : "") << why;
+    test::DialogWatcher box(VT_PRODUCT_NAME, {}, IDOK, 20000);
+    SendMessageA(about.hwnd(), WM_COMMAND, kAboutCheck, 0);
+    // Enabled again once the check's box has been answered.
+    EXPECT_TRUE(test::WaitFor([&] { return IsWindowEnabled(GetDlgItem(about.hwnd(), kAboutCheck)); },
+                              std::chrono::seconds(30)));
+    box.Stop();
+    EXPECT_EQ(box.found, !off) << why;
+    std::lock_guard lock(m);
+    EXPECT_EQ(expected == kNotHttpsText ? box.text : fetched, off ? "" : expected) << why;
+  }
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPolicyKey);
+  DeleteSetting(settings::kUpdateUrl);
+}
+
+// A setup file could not be saved, or should not be: no self-update there.
+TEST(About, UpdatesOnlyFromAFolderTheUserMayChange) {
+  char programFiles[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles);
+  std::string temp = test::TempPath("");
+  temp.pop_back();
+  EXPECT_TRUE(FolderWritable(temp));
+  EXPECT_FALSE(FolderWritable(std::string(programFiles) + "\\Vel-Tarrow"));
+  EXPECT_FALSE(FolderWritable(temp + "\\no such folder")) << "nothing can be made there";
 }
 
 TEST(Verify, TheMatchingFileIsHeldAgainstDeletionUntilStarted) {

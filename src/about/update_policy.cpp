@@ -10,7 +10,8 @@
 namespace vt {
 namespace {
 
-// Longer than any address an administrator means; a larger value is garbage.
+// With its NUL: longer than any address an administrator means, so a larger
+// value is garbage.
 constexpr DWORD kMaxUrlBytes = 2048;
 
 // Only a value of the expected type counts; anything else is as if missing.
@@ -24,7 +25,7 @@ std::optional<DWORD> PolicyDword(const char* name) {
 }
 
 std::optional<std::string> PolicyString(const char* name) {
-  char text[kMaxUrlBytes + 1];
+  char text[kMaxUrlBytes];
   DWORD bytes = sizeof text;
   if (RegGetValueA(HKEY_LOCAL_MACHINE, kPolicyKey, name, RRF_RT_REG_SZ, nullptr, text, &bytes) !=
           ERROR_SUCCESS ||

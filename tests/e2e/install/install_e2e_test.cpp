@@ -103,7 +103,8 @@ class InstallTest : public ::testing::Test {
       PostMessageA(r->main, WM_COMMAND, kIdmExit, 0);
       if (!r->Gone(10000)) TerminateProcess(r->process.get(), 9);
     }
-    for (const char* msi : {"VT_MSI", "VT_MSI_NEXT"}) RunToEnd("msiexec /x " + Quoted(Env(msi)) + " /qn");
+    for (const char* msi : {"VT_MSI", "VT_MSI_NEXT"})
+      RunToEnd("msiexec /x " + Quoted(Env(msi)) + " /qn");
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPolicyKey);
     RunToEnd("cmd /c rmdir /s /q " + Quoted(dir_));
     DeleteFileA(shortcut_.c_str());
@@ -304,7 +305,8 @@ std::vector<std::string> MachineEntries() {
 }
 
 TEST_F(InstallTest, MsiInstallsUpgradesOverARunningCopyAndUninstallsSilently) {
-  const std::string dir = Folder(CSIDL_PROGRAM_FILES) + "\\Vel-Tarrow", exe = dir + "\\Vel-Tarrow.exe";
+  const std::string dir = Folder(CSIDL_PROGRAM_FILES) + "\\Vel-Tarrow",
+                    exe = dir + "\\Vel-Tarrow.exe";
   // Windows Installer puts a per-machine shortcut into the all-users Start
   // menu; Wine's msiexec into the installing user's.
   auto shortcuts = [] {
@@ -359,11 +361,13 @@ TEST_F(InstallTest, MsiInstallsUpgradesOverARunningCopyAndUninstallsSilently) {
   // Uninstalled over a running copy: the program goes, the settings stay.
   Process again(Quoted(exe));
   ASSERT_TRUE(running = FindProgram());
+  ASSERT_EQ(ReadValue(kRunKey, "Vel-Tarrow"), Quoted(exe)) << "written at its start";
   ASSERT_EQ(RunToEnd("msiexec /x " + Quoted(Env("VT_MSI_NEXT")) + " /qn"), 0u);
   EXPECT_TRUE(running->Gone(0)) << "the running copy was ended first";
   EXPECT_EQ(GetFileAttributesA(dir.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(shortcuts(), "");
   EXPECT_TRUE(MachineEntries().empty());
+  EXPECT_FALSE(ReadValue(kRunKey, "Vel-Tarrow")) << "no start with Windows of a removed program";
   EXPECT_EQ(Settings(), before);
 }
 

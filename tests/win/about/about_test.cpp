@@ -31,15 +31,10 @@ TEST(About, HelpOpensThePageAndUpdatesComeFromHttpsByDefault) {
   EXPECT_EQ(std::string(settings::kUpdateUrl.defaultValue).rfind("https://", 0), 0u);
 }
 
-// Each row sets policy values over a user's own address; the box opens and
-// its button is clicked as a user would (a hidden one by its id all the same).
+// Each row sets one policy value over a user's own address; the box opens and
+// its button is clicked (a hidden one by its id all the same).
 TEST(About, PolicyValuesDecideWhetherAndWhereTheCheckLooks) {
-  auto policy = [](const char* name, DWORD type, const std::string& bytes) {
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kPolicyKey, name, type, bytes.data(),
-                    static_cast<DWORD>(bytes.size()));
-  };
   auto dword = [](DWORD v) { return std::string(reinterpret_cast<const char*>(&v), sizeof v); };
-  auto sz = [](const std::string& s) { return s + '\0'; };
   const std::string user = "https://user.example/u.txt", admin = "https://admin.example/a.txt",
                     huge(65536, 'a');
   ASSERT_TRUE(WriteSetting(settings::kUpdateUrl, user));
@@ -52,37 +47,38 @@ TEST(About, PolicyValuesDecideWhetherAndWhereTheCheckLooks) {
     return std::optional<std::string>{};  // unreadable: the box then says so
   };
   frmAbout about(GetModuleHandleA(nullptr), nullptr, std::move(hooks));
-  using Values = std::vector<std::tuple<const char*, DWORD, std::string>>;
-  const std::tuple<Values, std::string, const char*> rows[] = {
-      {{}, user, "no policy: the user's address"},
-      {{{"DisableUpdateCheck", REG_DWORD, dword(1)}}, kManagedText, "turned off"},
-      {{{"DisableUpdateCheck", REG_DWORD, dword(0)}}, user, "0 leaves it on"},
-      {{{"DisableUpdateCheck", REG_SZ, sz("1")}}, user, "the wrong type is ignored"},
-      {{{"DisableUpdateCheck", REG_BINARY, huge}}, user, "64 KB of garbage is ignored"},
-      {{{"UpdateURL", REG_SZ, sz(admin)}}, admin, "the policy's address first"},
-      {{{"UpdateURL", REG_SZ, sz("http://admin.example/a.txt")}}, kNotHttpsText,
-       "held to the same address rule"},
-      {{{"UpdateURL", REG_SZ, sz("")}}, user, "empty: ignored"},
-      {{{"UpdateURL", REG_DWORD, dword(1)}}, user, "the wrong type is ignored"},
-      {{{"UpdateURL", REG_SZ, sz(admin + huge)}}, user, "64 KB: ignored"},
-      {{{"UpdateURL", REG_SZ, sz(admin)}, {"DisableUpdateCheck", REG_DWORD, dword(7)}},
-       kManagedText, "off wins over an address"},
+  const std::tuple<const char*, DWORD, std::string, std::string, const char*> rows[] = {
+      {"", 0, "", user, "no policy: the user's address"},
+      {"DisableUpdateCheck", REG_DWORD, dword(1), kManagedText, "turned off"},
+      {"DisableUpdateCheck", REG_DWORD, dword(0), user, "0 leaves it on"},
+      {"DisableUpdateCheck", REG_SZ, "1", user, "the wrong type is ignored"},
+      {"DisableUpdateCheck", REG_BINARY, huge, user, "64 KB of garbage is ignored"},
+      {"UpdateURL", REG_SZ, admin, admin, "the policy's address first"},
+      {"UpdateURL", REG_SZ, "http://admin.example/a.txt", kNotHttpsText, "the same address rule"},
+      {"UpdateURL", REG_SZ, "", user, "empty: ignored"},
+      {"UpdateURL", REG_DWORD, dword(1), user, "the wrong type is ignored"},
+      {"UpdateURL", REG_SZ, admin + huge, user, "64 KB: ignored"},
   };
-  for (const auto& [values, expected, why] : rows) {
+  for (const auto& [name, type, bytes, expected, why] : rows) {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPolicyKey);
-    for (const auto& [name, type, bytes] : values) policy(name, type, bytes);
-    fetched.clear();
+    const std::string data = type == REG_SZ ? bytes + '\0' : bytes;
+    if (*name)
+      RegSetKeyValueA(HKEY_LOCAL_MACHINE, kPolicyKey, name, type, data.data(),
+                      static_cast<DWORD>(data.size()));
     about.Show(nullptr);  // read as the box opens
-    const bool off = expected == kManagedText;
-    EXPECT_EQ(IsWindowVisible(GetDlgItem(about.hwnd(), kAboutCheck)) != FALSE, !off) << why;
+    const HWND button = GetDlgItem(about.hwnd(), kAboutCheck);
     char status[256] = {};
     GetDlgItemTextA(about.hwnd(), kAboutStatus, status, sizeof status);
-    EXPECT_EQ(status, off ? expected : "") << why;
+    const bool off = expected == kManagedText;
+    EXPECT_EQ((IsWindowVisible(button) ? "button" : "") + std::string(status),
+              off ? expected : "button")
+        << why;
     test::DialogWatcher box(VT_PRODUCT_NAME, {}, IDOK, 20000);
+    fetched.clear();
     SendMessageA(about.hwnd(), WM_COMMAND, kAboutCheck, 0);
     // Enabled again once the check's box has been answered.
-    EXPECT_TRUE(test::WaitFor([&] { return IsWindowEnabled(GetDlgItem(about.hwnd(), kAboutCheck)); },
-                              std::chrono::seconds(30)));
+    EXPECT_TRUE(
+        test::WaitFor([&] { return IsWindowEnabled(button) != FALSE; }, std::chrono::seconds(30)));
     box.Stop();
     EXPECT_EQ(box.found, !off) << why;
     std::lock_guard lock(m);

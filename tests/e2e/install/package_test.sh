@@ -52,12 +52,11 @@ check "the installer's version information is this version" grep -q \
   "bd04effe........$(le16 $minor)$(le16 $major)0000$(le16 $revision)" \
   <(od -An -tx1 -v "$setup" | tr -d ' \n')
 
-property() { msiinfo export "$msi" Property | tr -d '\r' | sed -n "s/^$1\t//p"; }
-check "the MSI is this version" test "$(property ProductVersion)" = "$version"
-check "the MSI is the company's" test "$(property Manufacturer)" = "$company"
-# Never changes: a newer MSI finds the installed one by it.
-check "the MSI keeps the upgrade code" \
-  test "$(property UpgradeCode)" = "{F1EC0DBA-A0F6-4C09-93CC-33A65F1A47CA}"
+# The upgrade code never changes: a newer MSI finds the installed one by it.
+check "the MSI: this version, the company, the upgrade code every release keeps" test \
+  "$(msiinfo export "$msi" Property | tr -d '\r' |
+     grep -E $'^(Manufacturer|ProductVersion|UpgradeCode)\t' | sort | tr '\t\n' '= ')" = \
+  "Manufacturer=$company ProductVersion=$version UpgradeCode={F1EC0DBA-A0F6-4C09-93CC-33A65F1A47CA} "
 check "the MSI installs the exe, the help page and the licence, the exe at its size" test \
   "$(msiinfo export "$msi" File | tr -d '\r' | tail -n +4 | cut -f3,4 | sort | tr '\t\n' ': ')" = \
   "LICENSE.txt:$(stat -c %s "$tmp/$top/LICENSE.txt") Vel-Tarrow-Help.htm:$(stat -c %s \

@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "about/update_fetch.h"
+#include "about/update_policy.h"
 #include "download/frm_download.h"
-#include "settings/keys.h"
 #include "version.h"
 #include "window_object.h"
 
@@ -169,6 +169,7 @@ void frmAbout::Create(HWND owner) {
 void frmAbout::Show(HWND owner) {
   if (!hwnd_) Create(owner);
   if (!hwnd_) return;
+  ApplyUpdatePolicy();
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   SetFocus(GetDlgItem(hwnd_, kAboutOk));
@@ -187,9 +188,20 @@ void frmAbout::EndCheck() {
   EnableWindow(cmdCheck_, !offering_);
 }
 
+// The button shows only where the check is offered; otherwise the status line
+// says why. Read afresh each time the box opens and before every check.
+UpdatePolicy frmAbout::ApplyUpdatePolicy() {
+  UpdatePolicy policy = ReadUpdatePolicy();
+  ShowWindow(cmdCheck_, policy.offered ? SW_SHOW : SW_HIDE);
+  if (!checking_) SetWindowTextA(lblStatus_, policy.reason.c_str());
+  return policy;
+}
+
 void frmAbout::cmdCheck_Click() {
   if (checking_ || offering_) return;
-  const std::string url = ReadSetting(settings::kUpdateUrl);
+  const UpdatePolicy policy = ApplyUpdatePolicy();
+  if (!policy.offered) return;
+  const std::string& url = policy.url;
   if (!IsAllowedUpdateUrl(url)) {
     MessageBoxA(hwnd_, kNotHttpsText, VT_PRODUCT_NAME, MB_OK | MB_ICONEXCLAMATION);
     return;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "about/update_offer.h"
+#include "about/update_policy.h"
 #include "focus_memory.h"
 
 namespace vt {
@@ -52,6 +53,7 @@ class frmAbout {
   void ShowDefaultButton();
   void Form_Hide();
   void EndCheck();
+  UpdatePolicy ApplyUpdatePolicy();
   void cmdCheck_Click();
   void CheckDone(unsigned generation, std::optional<std::string>* text);
 

@@ -1,6 +1,7 @@
 // The real installer under Wine, as a user meets it: a silent install and the
 // first start, the About box and its update offer up to a newer installer and
-// its wizard, that one again over a running copy, and a silent uninstall.
+// its wizard, that one again over a running copy, and a silent uninstall. And
+// the MSI under Wine's msiexec, as an administrator deploys it.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -9,6 +10,7 @@
 #include <memory>
 #include <set>
 #include <tuple>
+#include <vector>
 
 #include "dialog_watcher.h"
 #include "e2e_support.h"
@@ -20,6 +22,7 @@ namespace {
 constexpr int kIdmAbout = 1005, kAboutCheck = 102, kAboutStatus = 103;
 constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vel-Tarrow";
+constexpr char kPolicyKey[] = "Software\\Policies\\Larkspur Lane Software\\Vel-Tarrow";
 
 std::string Folder(int csidl) {
   char path[MAX_PATH] = {};
@@ -100,6 +103,9 @@ class InstallTest : public ::testing::Test {
       PostMessageA(r->main, WM_COMMAND, kIdmExit, 0);
       if (!r->Gone(10000)) TerminateProcess(r->process.get(), 9);
     }
+    for (const char* msi : {"VT_MSI", "VT_MSI_NEXT"})
+      RunToEnd("msiexec /x " + Quoted(Env(msi)) + " /qn");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPolicyKey);
     RunToEnd("cmd /c rmdir /s /q " + Quoted(dir_));
     DeleteFileA(shortcut_.c_str());
     RegDeleteTreeA(HKEY_CURRENT_USER, kUninstallKey);
@@ -274,6 +280,95 @@ TEST_F(InstallTest, InstallUpgradesAndUninstallAsAUserMeetsThem) {
   EXPECT_FALSE(KeyExists(kUninstallKey));
   EXPECT_FALSE(ReadValue(kRunKey, "Vel-Tarrow")) << "no start with Windows of a removed program";
   EXPECT_EQ(Settings(), before) << "silent mode keeps the settings as they were";
+}
+
+// The MSI's entries under installed programs (named by product code), each
+// the values a user sees as "name=value|".
+std::vector<std::string> MachineEntries() {
+  std::vector<std::string> found;
+  const std::string root = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+  HKEY key = nullptr;
+  RegOpenKeyExA(HKEY_LOCAL_MACHINE, root.c_str(), 0, KEY_READ, &key);
+  char name[256];
+  for (DWORD i = 0, n = sizeof name;
+       key && !RegEnumKeyExA(key, i, name, &n, nullptr, nullptr, nullptr, nullptr);
+       ++i, n = sizeof name) {
+    std::string lines;
+    for (const char* value : {"DisplayName", "DisplayVersion", "Publisher", "DisplayIcon"}) {
+      const std::string v = RawValue(HKEY_LOCAL_MACHINE, root + name, value).value_or("");
+      lines.append(value).append("=").append(v.substr(0, v.find('\0'))).append("|");
+    }
+    if (lines.starts_with("DisplayName=Vel-Tarrow|")) found.push_back(lines);
+  }
+  if (key) RegCloseKey(key);
+  return found;
+}
+
+TEST_F(InstallTest, MsiInstallsUpgradesOverARunningCopyAndUninstallsSilently) {
+  const std::string dir = Folder(CSIDL_PROGRAM_FILES) + "\\Vel-Tarrow",
+                    exe = dir + "\\Vel-Tarrow.exe";
+  // Windows Installer puts a per-machine shortcut into the all-users Start
+  // menu; Wine's msiexec into the installing user's.
+  auto shortcuts = [] {
+    std::string found;
+    for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS})
+      found += FileBytes(Folder(csidl) + "\\Vel-Tarrow.lnk");
+    return found;
+  };
+  auto entry = [&](const std::string& version) {
+    return "DisplayName=Vel-Tarrow|DisplayVersion=" + version +
+           "|Publisher=Larkspur Lane Software|DisplayIcon=" + exe + ",0|";
+  };
+  // The About box opened afresh: its status line, empty while the update button shows.
+  auto aboutStatus = [](HWND main) {
+    if (HWND open = FindWindowA("VelTarrowAbout", nullptr)) SendMessageA(open, WM_CLOSE, 0, 0);
+    PostMessageA(main, WM_COMMAND, kIdmAbout, 0);
+    HWND about = nullptr;
+    if (!WaitFor([&] { return (about = VisibleWindow("VelTarrowAbout")) != nullptr; }))
+      return std::string("no About box");
+    const bool button = IsWindowVisible(GetDlgItem(about, kAboutCheck));
+    const std::string status = TextOf(GetDlgItem(about, kAboutStatus));
+    return button == status.empty() ? status : "button and status disagree: " + status;
+  };
+  ASSERT_EQ(RunToEnd("msiexec /i " + Quoted(Env("VT_MSI")) + " /qn"), 0u);
+  EXPECT_EQ(FilesIn(dir),
+            (std::set<std::string>{"LICENSE.txt", "Vel-Tarrow-Help.htm", "Vel-Tarrow.exe"}));
+  EXPECT_NE(shortcuts().find(exe + '\0'), std::string::npos) << "a shortcut starts the exe";
+  EXPECT_EQ(MachineEntries(), std::vector{entry(Env("VT_VERSION"))});
+
+  // Started from Program Files it scans as ever; a self-update could not
+  // replace its files, so none is offered; the policy is read as the box opens.
+  Process start(Quoted(exe));
+  auto running = FindProgram();
+  ASSERT_TRUE(running);
+  Popups ad("\"Ad - Microsoft Internet Explorer\"");
+  EXPECT_TRUE(ad.ok() && ad.process().WaitExit(20000)) << "closed by a scan";
+  EXPECT_EQ(aboutStatus(running->main),
+            "Updates are not offered: you cannot write to this program's folder.");
+  const DWORD off = 1;
+  RegSetKeyValueA(HKEY_LOCAL_MACHINE, kPolicyKey, "DisableUpdateCheck", REG_DWORD, &off,
+                  sizeof off);
+  EXPECT_EQ(aboutStatus(running->main), "Updates are managed by your administrator.");
+  const std::string before = Settings();
+
+  // The newer MSI asks the running copy to end, then replaces the older one.
+  ASSERT_EQ(RunToEnd("msiexec /i " + Quoted(Env("VT_MSI_NEXT")) + " /qn"), 0u);
+  EXPECT_TRUE(running->Gone(0)) << "the running copy was ended first";
+  EXPECT_TRUE(FileBytes(exe) == FileBytes(Env("VT_EXE_VT_NEXT_VERSION")));
+  EXPECT_EQ(MachineEntries(), std::vector{entry(next_)}) << "the older entry has gone";
+  EXPECT_EQ(Settings(), before) << "no exit request left, settings kept";
+
+  // Uninstalled over a running copy: the program goes, the settings stay.
+  Process again(Quoted(exe));
+  ASSERT_TRUE(running = FindProgram());
+  ASSERT_EQ(ReadValue(kRunKey, "Vel-Tarrow"), Quoted(exe)) << "written at its start";
+  ASSERT_EQ(RunToEnd("msiexec /x " + Quoted(Env("VT_MSI_NEXT")) + " /qn"), 0u);
+  EXPECT_TRUE(running->Gone(0)) << "the running copy was ended first";
+  EXPECT_EQ(GetFileAttributesA(dir.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(shortcuts(), "");
+  EXPECT_TRUE(MachineEntries().empty());
+  EXPECT_FALSE(ReadValue(kRunKey, "Vel-Tarrow")) << "no start with Windows of a removed program";
+  EXPECT_EQ(Settings(), before);
 }
 
 }  // namespace

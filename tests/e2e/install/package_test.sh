@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Makes the packages as the README says and checks the portable ZIP: exactly
 # the four files, the exe stripped and needing only Windows' own DLLs, the
-# text files in Windows line endings; the installer is a 64-bit exe.
+# text files in Windows line endings; the installer is a 64-bit exe; the MSI
+# carries this version, the company and the upgrade code every release keeps,
+# with the policy templates beside it.
 # Usage: package_test.sh <build dir> <version> <company>
 set -u
 bin=$1 version=$2 company=$3
@@ -13,7 +15,9 @@ check() {  # check <what> <command...>
 
 zip=$bin/Vel-Tarrow-$version-win64.zip
 setup=$bin/Vel-Tarrow-Setup-$version.exe
-rm -f "$zip" "$setup"
+msi=$bin/Vel-Tarrow-$version-x64.msi
+templates=$bin/Vel-Tarrow-$version-PolicyDefinitions.zip
+rm -f "$zip" "$setup" "$msi" "$templates"
 cmake --build "$bin" --target package >"$bin/package-test.log" 2>&1 ||
   { tail -20 "$bin/package-test.log"; echo "FAILED: the package target"; exit 1; }
 
@@ -47,4 +51,18 @@ le16() { printf '%02x%02x' $(($1 & 255)) $(($1 >> 8)); }
 check "the installer's version information is this version" grep -q \
   "bd04effe........$(le16 $minor)$(le16 $major)0000$(le16 $revision)" \
   <(od -An -tx1 -v "$setup" | tr -d ' \n')
+
+# The upgrade code never changes: a newer MSI finds the installed one by it.
+check "the MSI: this version, the company, the upgrade code every release keeps" test \
+  "$(msiinfo export "$msi" Property | tr -d '\r' |
+     grep -E $'^(Manufacturer|ProductVersion|UpgradeCode)\t' | sort | tr '\t\n' '= ')" = \
+  "Manufacturer=$company ProductVersion=$version UpgradeCode={F1EC0DBA-A0F6-4C09-93CC-33A65F1A47CA} "
+check "the MSI installs the exe, the help page and the licence, the exe at its size" test \
+  "$(msiinfo export "$msi" File | tr -d '\r' | tail -n +4 | cut -f3,4 | sort | tr '\t\n' ': ')" = \
+  "LICENSE.txt:$(stat -c %s "$tmp/$top/LICENSE.txt") Vel-Tarrow-Help.htm:$(stat -c %s \
+  "$tmp/$top/Vel-Tarrow-Help.htm") Vel-Tarrow.exe:$(stat -c %s "$exe") "
+(cd "$tmp" && cmake -E tar xf "$templates")
+check "the policy templates sit as a PolicyDefinitions folder holds them" \
+  test "$(cd "$tmp" && find PolicyDefinitions -type f | sort | tr '\n' ' ')" = \
+  "PolicyDefinitions/Vel-Tarrow.admx PolicyDefinitions/en-US/Vel-Tarrow.adml "
 exit $fail

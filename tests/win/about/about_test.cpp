@@ -1,17 +1,21 @@
-// The About box by keyboard and the file check of the update offer, in
-// process under Wine; the installer test drives the rest of the box and the
-// offer in the installed program.
+// The About box by keyboard, the policies over its update check and the
+// file check of the update offer, in process under Wine; the installer tests
+// drive the rest of the box and the offer in the installed program.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <mutex>
+#include <tuple>
 
 #include "about/frm_about.h"
 #include "about/verify.h"
 #include "dialog_watcher.h"
 #include "settings/keys.h"
 #include "test_support.h"
+#include "version.h"
 
 namespace vt {
 namespace {
@@ -60,6 +64,74 @@ TEST(About, KeyboardHelpAndUpdateDefault) {
   press(VK_RETURN);
   EXPECT_FALSE(IsWindowVisible(box)) << "Enter on OK closes";
   EXPECT_EQ(helps, 1);
+}
+
+// Each row sets one policy value over a user's own address; the box opens and
+// its button is clicked (a hidden one by its id all the same).
+TEST(About, PolicyValuesDecideWhetherAndWhereTheCheckLooks) {
+  auto dword = [](DWORD v) { return std::string(reinterpret_cast<const char*>(&v), sizeof v); };
+  const std::string user = "https://user.example/u.txt", admin = "https://admin.example/a.txt",
+                    huge(65536, 'a');
+  ASSERT_TRUE(WriteSetting(settings::kUpdateUrl, user));
+  std::mutex m;
+  std::string fetched;
+  AboutHooks hooks;
+  hooks.fetch = [&](const std::string& url) {
+    std::lock_guard lock(m);
+    fetched = url;
+    return std::optional<std::string>{};  // unreadable: the box then says so
+  };
+  frmAbout about(GetModuleHandleA(nullptr), nullptr, std::move(hooks));
+  const std::tuple<const char*, DWORD, std::string, std::string, const char*> rows[] = {
+      {"", 0, "", user, "no policy: the user's address"},
+      {"DisableUpdateCheck", REG_DWORD, dword(1), kManagedText, "turned off"},
+      {"DisableUpdateCheck", REG_DWORD, dword(0), user, "0 leaves it on"},
+      {"DisableUpdateCheck", REG_SZ, "1", user, "the wrong type is ignored"},
+      {"DisableUpdateCheck", REG_BINARY, huge, user, "64 KB of garbage is ignored"},
+      {"UpdateURL", REG_SZ, admin, admin, "the policy's address first"},
+      {"UpdateURL", REG_SZ, "http://admin.example/a.txt", kNotHttpsText, "the same address rule"},
+      {"UpdateURL", REG_SZ, "", user, "empty: ignored"},
+      {"UpdateURL", REG_DWORD, dword(1), user, "the wrong type is ignored"},
+      {"UpdateURL", REG_SZ, admin + huge, user, "64 KB: ignored"},
+  };
+  for (const auto& [name, type, bytes, expected, why] : rows) {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPolicyKey);
+    const std::string data = type == REG_SZ ? bytes + '\0' : bytes;
+    if (*name)
+      RegSetKeyValueA(HKEY_LOCAL_MACHINE, kPolicyKey, name, type, data.data(),
+                      static_cast<DWORD>(data.size()));
+    about.Show(nullptr);  // read as the box opens
+    const HWND button = GetDlgItem(about.hwnd(), kAboutCheck);
+    char status[256] = {};
+    GetDlgItemTextA(about.hwnd(), kAboutStatus, status, sizeof status);
+    const bool off = expected == kManagedText;
+    EXPECT_EQ((IsWindowVisible(button) ? "button" : "") + std::string(status),
+              off ? expected : "button")
+        << why;
+    test::DialogWatcher box(VT_PRODUCT_NAME, {}, IDOK, 20000);
+    fetched.clear();
+    SendMessageA(about.hwnd(), WM_COMMAND, kAboutCheck, 0);
+    // Enabled again once the check's box has been answered.
+    EXPECT_TRUE(
+        test::WaitFor([&] { return IsWindowEnabled(button) != FALSE; }, std::chrono::seconds(30)));
+    box.Stop();
+    EXPECT_EQ(box.found, !off) << why;
+    std::lock_guard lock(m);
+    EXPECT_EQ(expected == kNotHttpsText ? box.text : fetched, off ? "" : expected) << why;
+  }
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPolicyKey);
+  DeleteSetting(settings::kUpdateUrl);
+}
+
+// A setup file could not be saved, or should not be: no self-update there.
+TEST(About, UpdatesOnlyFromAFolderTheUserMayChange) {
+  char programFiles[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles);
+  std::string temp = test::TempPath("");
+  temp.pop_back();
+  EXPECT_TRUE(FolderWritable(temp));
+  EXPECT_FALSE(FolderWritable(programFiles)) << "Wine lets anyone write there";
+  EXPECT_FALSE(FolderWritable(temp + "\\no such folder")) << "nothing can be made there";
 }
 
 TEST(Verify, TheMatchingFileIsHeldAgainstDeletionUntilStarted) {

@@ -5,7 +5,6 @@
 
 #include "about/update_fetch.h"
 #include "download/frm_download.h"
-#include "settings/keys.h"
 #include "version.h"
 #include "window_object.h"
 
@@ -31,6 +30,7 @@ frmAbout::frmAbout(HINSTANCE instance, HICON icon, AboutHooks hooks)
     hooks_.update.download = [this](std::string& url, std::string& path) {
       frmDownload dialog(instance_, hwnd_);
       std::string userName, password;
+      dialog.SetHopRule(RedirectProblem);
       return dialog.DownloadFile(url, path, userName, password);
     };
   }
@@ -70,7 +70,7 @@ LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (wp == kDeadlineTimer) CheckDone(generation_, nullptr);
       return 0;
     case kMsgCheckDone:
-      CheckDone(static_cast<unsigned>(wp), reinterpret_cast<std::optional<std::string>*>(lp));
+      CheckDone(static_cast<unsigned>(wp), reinterpret_cast<FetchResult*>(lp));
       return 0;
     case WM_DESTROY:
       hwnd_ = nullptr;
@@ -133,8 +133,10 @@ void frmAbout::Create(HWND owner) {
   add("STATIC", VT_COPYRIGHT, label, 64, 74, 272, 16, 0, font_);
   lblStatus_ = add("STATIC", "", label, 64, 100, 272, 16, kAboutStatus, font_);
   add("BUTTON", "&Help", BS_PUSHBUTTON | WS_TABSTOP, 16, 132, 75, 25, kAboutHelp, font_);
-  cmdCheck_ = add("BUTTON", "Check for Updates...", BS_PUSHBUTTON | WS_TABSTOP, 99, 132, 150, 25,
-                  kAboutCheck, font_);
+  if (OfferedUpdateChannel()) {
+    cmdCheck_ = add("BUTTON", "Check for Updates...", BS_PUSHBUTTON | WS_TABSTOP, 99, 132, 150, 25,
+                    kAboutCheck, font_);
+  }
   add("BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 261, 132, 75, 25, kAboutOk, font_);
 }
 
@@ -161,36 +163,38 @@ void frmAbout::EndCheck() {
 
 void frmAbout::cmdCheck_Click() {
   if (checking_ || offering_) return;
-  const std::string url = ReadSetting(settings::kUpdateUrl);
-  if (!IsAllowedUpdateUrl(url)) {
-    MessageBoxA(hwnd_, kNotHttpsText, VT_PRODUCT_NAME, MB_OK | MB_ICONEXCLAMATION);
+  const auto channel = OfferedUpdateChannel();
+  if (!channel) return;
+  if (const std::string problem = UrlProblem(channel->url); !problem.empty()) {
+    MessageBoxA(hwnd_, UnreadableText("its address " + problem).c_str(), VT_PRODUCT_NAME,
+                MB_OK | MB_ICONEXCLAMATION);
     return;
   }
+  key_ = channel->key;
   checking_ = true;
   EnableWindow(cmdCheck_, FALSE);
   SetWindowTextA(lblStatus_, kCheckingText);
   SetTimer(hwnd_, kDeadlineTimer, kCheckDeadlineMs, nullptr);
   // The fetch blocks, so it runs on its own thread and posts its result back;
   // a result that finds the window gone or the check abandoned is dropped.
-  std::thread([hwnd = hwnd_, generation = generation_, url, fetch = hooks_.fetch] {
-    auto* text =
-        new std::optional<std::string>(fetch ? fetch(url) : FetchSmallText(url, kMaxManifestBytes));
-    if (!PostMessageA(hwnd, kMsgCheckDone, generation, reinterpret_cast<LPARAM>(text))) {
-      delete text;
+  std::thread([hwnd = hwnd_, generation = generation_, url = channel->url] {
+    auto* fetched = new FetchResult(FetchSmallText(url, kMaxManifestBytes));
+    if (!PostMessageA(hwnd, kMsgCheckDone, generation, reinterpret_cast<LPARAM>(fetched))) {
+      delete fetched;
     }
   }).detach();
 }
 
-void frmAbout::CheckDone(unsigned generation, std::optional<std::string>* text) {
-  const std::optional<std::string> fetched = text ? std::move(*text) : std::nullopt;
-  delete text;
+void frmAbout::CheckDone(unsigned generation, FetchResult* result) {
+  const FetchResult fetched = result ? std::move(*result) : FetchResult{};
+  delete result;
   if (!checking_ || generation != generation_) return;  // late or abandoned
   // No second check while this one's messages and download are open, even
   // when the box is closed and opened again meanwhile.
   offering_ = true;
   EndCheck();
   const Version current{VT_VERSION_MAJOR, VT_VERSION_MINOR, VT_VERSION_REVISION};
-  OfferUpdate(hwnd_, fetched, current, hooks_.update);
+  OfferUpdate(hwnd_, fetched, key_, current, hooks_.update);
   offering_ = false;
   if (hwnd_) EnableWindow(cmdCheck_, TRUE);
 }

@@ -14,6 +14,10 @@ int Message(HWND owner, const std::string& text, UINT flags) {
 
 }  // namespace
 
+std::string UnreadableText(const std::string& reason) {
+  return "The update information could not be read" + (reason.empty() ? "" : ": " + reason) + ".";
+}
+
 std::string UpToDateText(const Version& current) {
   return VT_PRODUCT_NAME " is up to date (Version " + VersionText(current) + ").";
 }
@@ -26,11 +30,21 @@ std::string OfferText(const Version& current, const UpdateManifest& m) {
   return text + "Download and install it now?";
 }
 
-void OfferUpdate(HWND owner, const std::optional<std::string>& manifestText, const Version& current,
-                 const UpdateHooks& hooks) {
-  const auto m = manifestText ? ParseManifest(*manifestText) : std::nullopt;
+void OfferUpdate(HWND owner, const FetchResult& fetched, const PublicKey& key,
+                 const Version& current, const UpdateHooks& hooks) {
+  if (!fetched.body) {
+    Message(owner, UnreadableText(fetched.problem), MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  const auto signedText = SplitSignature(*fetched.body);
+  if (!signedText || !VerifySignature(signedText->text, signedText->signature, key)) {
+    Message(owner, kUnverifiedText, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  std::string why;
+  const auto m = ParseManifest(signedText->text, &why);
   if (!m) {
-    Message(owner, kUnreadableText, MB_OK | MB_ICONEXCLAMATION);
+    Message(owner, UnreadableText(why), MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   if (!(m->version > current)) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace vt {
@@ -75,22 +76,80 @@ TEST(Version, NamesTheSetupFileByItsNumbers) {
   EXPECT_EQ(SetupFileName(*ParseVersion("01.002.3")), "Vel-Tarrow-Setup-1.2.3.exe");
 }
 
-TEST(IsAllowedUpdateUrl, HttpsOrLoopback) {
-  const std::pair<const char*, bool> rows[] = {
-      {"HTTPS://dl.example.test:8443/u?x=1", true},
-      {"http://127.0.0.1:8080/update.txt", true},
-      {"http://[::1]:8080/x", true},
-      {"http://dl.example.test/update.txt", false},  // plain http elsewhere
-      {"http://127.0.0.2/x", false},                 // only the one address
-      {"http://127.0.0.1.example.test/x", false},    // a name that begins like it
-      {"http://127.0.0.1@example.test/x", false},    // user name: the host is elsewhere
-      {"http://127.0.0.1\\@example.test/", false},   // backslash
-      {"http://127.0.0.1:/x", false},
-      {"https:///x", false},
-      {"ftp://127.0.0.1/x", false},
-      {"https://example.test/a b", false},
+TEST(UrlProblem, HttpsOrLoopbackAndSaysWhatIsWrong) {
+  const std::string https = "https://", tooLong = "is longer than 2048 characters";
+  const std::pair<std::string, std::string> rows[] = {
+      {"HTTPS://dl.example.test:8443/u?x=1", ""},
+      {"http://127.0.0.1:8080/update.txt", ""},
+      {"http://[::1]:8080/x", ""},
+      {https + "h/" + std::string(2038, 'a'), ""},  // 2048: the longest
+      {https + "h/" + std::string(2039, 'a'), tooLong},
+      {https + std::string(255, 'h') + "/", ""},
+      {https + std::string(256, 'h') + "/", "has a host name longer than 255 characters"},
+      {"http://dl.example.test/update.txt", "must begin with https://"},  // plain http elsewhere
+      {"http://127.0.0.2/x", "must begin with https://"},                 // only the one address
+      {"http://127.0.0.1.example.test/x", "must begin with https://"},    // begins like it
+      {"ftp://127.0.0.1/x", "must begin with https://"},
+      {"127.0.0.1/x", "must begin with https://"},
+      {"http://127.0.0.1@example.test/x", "may not name a user"},  // the host is elsewhere
+      {"https://u:p@dl.example.test/x", "may not name a user"},
+      {"http://127.0.0.1\\@example.test/",
+       "may not contain blanks, backslashes or control characters"},
+      {"https://example.test/a b", "may not contain blanks, backslashes or control characters"},
+      {"http://127.0.0.1:/x", "has an invalid port"},
+      {"https://dl.example.test:0/x", "has an invalid port"},
+      {"https:///x", "has no host name"},
   };
-  for (const auto& [url, ok] : rows) EXPECT_EQ(IsAllowedUpdateUrl(url), ok) << url;
+  for (const auto& [url, problem] : rows) EXPECT_EQ(UrlProblem(url), problem) << url;
+  std::string why;
+  EXPECT_FALSE(ParseManifest(Manifest(1, "url=" + https + "h/" + std::string(2039, 'a')), &why));
+  EXPECT_EQ(why, "the setup file's address " + tooLong);
+}
+
+TEST(RedirectProblem, EveryHopMeetsTheRuleAndHttpsStays) {
+  const std::tuple<const char*, const char*, const char*> rows[] = {
+      {"https://a.test/u", "https://b.test/v", ""},
+      {"http://127.0.0.1:1/u", "http://localhost:2/v", ""},
+      {"http://127.0.0.1:1/u", "https://b.test/v", ""},
+      {"https://localhost:1/u", "http://localhost:2/v", "must stay on https"},
+      {"HTTPS://a.test/u", "HTTP://127.0.0.1/v", "must stay on https"},
+      {"http://127.0.0.1:1/u", "http://b.test/v", "must begin with https://"},
+      {"https://a.test/u", "https://u@b.test/v", "may not name a user"},
+  };
+  for (const auto& [from, to, problem] : rows) EXPECT_EQ(RedirectProblem(from, to), problem) << to;
+}
+
+TEST(SplitSignature, TheLastLineSignsEveryByteBeforeIt) {
+  const std::string sig = "sig=" + std::string(126, '0') + "0A";
+  for (const char* eol : {"", "\n", "\r\n"}) {
+    const std::string text = Manifest() + sig + eol;
+    const auto s = SplitSignature(text);
+    ASSERT_TRUE(s) << eol;
+    EXPECT_EQ(s->text, Manifest());
+    EXPECT_EQ(s->signature[63], 0x0A);
+  }
+  const std::pair<std::string, const char*> refused[] = {
+      {Manifest(), "unsigned"},
+      {Manifest() + sig.substr(0, 131), "127 digits"},
+      {Manifest() + sig + "0", "129 digits"},
+      {Manifest() + sig.substr(0, 131) + "g", "not hex"},
+      {Manifest() + sig + "\n\n", "a blank line after it"},
+      {Manifest() + sig + "\n" + kLines[0], "a line after it"},
+      {Manifest() + "SIG" + sig.substr(3), "the key in capitals"},
+  };
+  for (const auto& [text, why] : refused) EXPECT_FALSE(SplitSignature(text)) << why;
+}
+
+TEST(ChooseUpdateChannel, OnlyWithBuiltAddressAndKey) {
+  const std::string key(128, 'f'), built = "https://dl.example.test/update.txt";
+  EXPECT_FALSE(ChooseUpdateChannel("", key, "https://user.test/u")) << "no built address";
+  EXPECT_FALSE(ChooseUpdateChannel(built, "", "")) << "no key";
+  EXPECT_FALSE(ChooseUpdateChannel(built, key.substr(1), "")) << "a short key";
+  EXPECT_EQ(ChooseUpdateChannel(built, key, "")->url, built);
+  const auto chosen = ChooseUpdateChannel(built, key, "https://user.test/u");
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(chosen->url, "https://user.test/u") << "the user's address replaces the built one";
+  EXPECT_EQ(chosen->key[63], 0xFF);
 }
 
 }  // namespace

@@ -189,4 +189,15 @@ std::string SetupFileName(const Version& v) {
   return "Vel-Tarrow-Setup-" + VersionText(v) + ".exe";
 }
 
+bool IsSetupFileUpTo(std::string_view name, const Version& current) {
+  constexpr std::string_view prefix = "Vel-Tarrow-Setup-", suffix = ".exe";
+  if (name.size() < prefix.size() + suffix.size() || !name.starts_with(prefix) ||
+      !name.ends_with(suffix)) {
+    return false;
+  }
+  const auto v =
+      ParseVersion(name.substr(prefix.size(), name.size() - prefix.size() - suffix.size()));
+  return v && *v <= current;
+}
+
 }  // namespace vt

@@ -82,5 +82,7 @@ std::optional<UpdateChannel> ChooseUpdateChannel(std::string_view builtUrl,
 
 // "Vel-Tarrow-Setup-" + version + ".exe": the name is ours, never the server's.
 std::string SetupFileName(const Version& v);
+// A setup file name of `current` or an older version: one that has done its work.
+bool IsSetupFileUpTo(std::string_view name, const Version& current);
 
 }  // namespace vt

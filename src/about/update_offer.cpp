@@ -1,8 +1,13 @@
 #include "about/update_offer.h"
 
 #include <shellapi.h>
+#include <winver.h>
+
+#include <thread>
+#include <vector>
 
 #include "about/verify.h"
+#include "settings/keys.h"
 #include "version.h"
 
 namespace vt {
@@ -28,6 +33,36 @@ std::string OfferText(const Version& current, const UpdateManifest& m) {
                      VersionText(current) + ".\n\n";
   if (!m.note.empty()) text += m.note + "\n\n";
   return text + "Download and install it now?";
+}
+
+void RemoveOldSetupFiles(const std::string& folder) {
+  const std::string exe = ProgramFilePath();
+  DWORD ignored = 0;
+  std::vector<char> block(GetFileVersionInfoSizeA(exe.c_str(), &ignored));
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT size = 0;
+  if (block.empty() ||
+      !GetFileVersionInfoA(exe.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
+      !VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &size) || !info) {
+    return;
+  }
+  const Version current{HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+                        HIWORD(info->dwFileVersionLS)};
+  std::thread([folder, current] {
+    for (int attempt = 0; attempt < 30; ++attempt, Sleep(2000)) {
+      bool left = false;
+      WIN32_FIND_DATAA found;
+      HANDLE find = FindFirstFileA((folder + "\\Vel-Tarrow-Setup-*.exe").c_str(), &found);
+      for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found)) {
+        if (IsSetupFileUpTo(found.cFileName, current) &&
+            !DeleteFileA((folder + "\\" + found.cFileName).c_str())) {
+          left = true;
+        }
+      }
+      if (find != INVALID_HANDLE_VALUE) FindClose(find);
+      if (!left) return;
+    }
+  }).detach();
 }
 
 void OfferUpdate(HWND owner, const FetchResult& fetched, const PublicKey& key,

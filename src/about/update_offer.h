@@ -32,6 +32,12 @@ struct UpdateHooks {
   std::function<void()> exitProgram;  // does not return in the program
 };
 
+// Deletes the setup files of this exe's version (from its version
+// information, as installed) and older in `folder`, left there by the update
+// that installed it. The setup that just ran may still be open, so a worker
+// thread tries again for a minute.
+void RemoveOldSetupFiles(const std::string& folder);
+
 // `fetched` is what the check fetched; only a manifest signed with `key` is read.
 void OfferUpdate(HWND owner, const FetchResult& fetched, const PublicKey& key,
                  const Version& current, const UpdateHooks& hooks);

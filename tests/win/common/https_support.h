@@ -1,7 +1,6 @@
-// For the tests of the update road over https: the TLS front of tls_front.py
-// (started by a CTest fixture, its folder in VT_TLS_DIR) in front of a
-// loopback server, its test CA trusted by this prefix, and manifests signed
-// with the test-only key. Link vt_https_support.
+// For the tests of the update road over https: the TLS front (cmake/tls, a
+// fixture; its folder in VT_TLS_DIR) in front of a loopback server, its test
+// CA trusted by this prefix, and manifests signed with the test-only key.
 #pragma once
 
 #include <windows.h>
@@ -18,8 +17,7 @@
 namespace vt::test {
 
 // "name" -> "https://localhost:<port>" for each listener of the front, which
-// from now on passes its connections to 127.0.0.1:backendPort. Empty when
-// the front is not running.
+// from now on passes its connections to 127.0.0.1:backendPort.
 inline std::map<std::string, std::string> HttpsFront(unsigned short backendPort) {
   const std::string dir = Env("VT_TLS_DIR");
   std::ofstream(dir + "/backend.port") << backendPort;
@@ -32,37 +30,34 @@ inline std::map<std::string, std::string> HttpsFront(unsigned short backendPort)
   CertCloseStore(root, 0);  // the registry store is written here
   std::map<std::string, std::string> fronts;
   std::ifstream ports(dir + "/ports");
-  for (std::string line; std::getline(ports, line);) {
-    const std::size_t eq = line.find('=');
-    if (eq != std::string::npos)
-      fronts[line.substr(0, eq)] = "https://localhost:" + line.substr(eq + 1);
-  }
+  for (std::string name, port; std::getline(ports, name, '=') && std::getline(ports, port);)
+    fronts[name] = "https://localhost:" + port;
   return fronts;
 }
 
-// `text` followed by its signature line, by the test key (VT_TEST_SIGNING_KEY:
-// X, Y and d in hex) or by a key made up on the spot.
+// `text` and its signature line, by the test key (VT_TEST_SIGNING_KEY: X, Y
+// and d in hex) or by a key made up here. Failures go unchecked: they show
+// as a refused signature.
 inline std::string Signed(const std::string& text, bool byOtherKey = false) {
-  BCRYPT_ALG_HANDLE alg = nullptr, sha = nullptr;
+  BCRYPT_ALG_HANDLE alg = nullptr;
   BCRYPT_KEY_HANDLE key = nullptr;
-  BCRYPT_HASH_HANDLE hash = nullptr;
   BCryptOpenAlgorithmProvider(&alg, BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0);
+  struct {
+    BCRYPT_ECCKEY_BLOB header{BCRYPT_ECDSA_PRIVATE_P256_MAGIC, 32};
+    UCHAR xyd[96];
+  } blob;
+  const std::string hex = VT_TEST_SIGNING_KEY;
+  for (int i = 0; i < 96; ++i) blob.xyd[i] = std::stoi(hex.substr(2 * i, 2), nullptr, 16);
   if (byOtherKey) {
-    BCryptGenerateKeyPair(alg, &key, 256, 0);
-    BCryptFinalizeKeyPair(key, 0);
+    BCryptGenerateKeyPair(alg, &key, 256, 0), BCryptFinalizeKeyPair(key, 0);
   } else {
-    struct {
-      BCRYPT_ECCKEY_BLOB header{BCRYPT_ECDSA_PRIVATE_P256_MAGIC, 32};
-      UCHAR xyd[96];
-    } blob;
-    const std::string hex = VT_TEST_SIGNING_KEY;
-    for (int i = 0; i < 96; ++i)
-      blob.xyd[i] = static_cast<UCHAR>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
     BCryptImportKeyPair(alg, nullptr, BCRYPT_ECCPRIVATE_BLOB, &key, reinterpret_cast<PUCHAR>(&blob),
                         sizeof blob, 0);
   }
   UCHAR digest[32], signature[64];
   ULONG size = 0;
+  BCRYPT_ALG_HANDLE sha = nullptr;
+  BCRYPT_HASH_HANDLE hash = nullptr;
   BCryptOpenAlgorithmProvider(&sha, BCRYPT_SHA256_ALGORITHM, nullptr, 0);
   BCryptCreateHash(sha, &hash, nullptr, 0, nullptr, 0, 0);
   BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(text.data())),

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""TLS in front of the tests' loopback HTTP server, on the Linux side.
+"""TLS in front of the tests' loopback HTTP server, on the Linux side: a test
+fixture beside the Wine ones (cmake/wine), started by CTest before the https tests.
 
   tls_front.py start DIR [LIFETIME_S]   makes a test CA and server certificates in
                                         DIR, listens, writes DIR/ports, returns

@@ -85,13 +85,13 @@ TEST(Version, NamesTheSetupFileByItsNumbers) {
 }
 
 TEST(UrlProblem, HttpsOrLoopbackAndSaysWhatIsWrong) {
-  const std::string https = "https://", tooLong = "is longer than 2048 characters";
+  const std::string https = "https://";
   const std::pair<std::string, std::string> rows[] = {
       {"HTTPS://dl.example.test:8443/u?x=1", ""},
       {"http://127.0.0.1:8080/update.txt", ""},
       {"http://[::1]:8080/x", ""},
       {https + "h/" + std::string(2038, 'a'), ""},  // 2048: the longest
-      {https + "h/" + std::string(2039, 'a'), tooLong},
+      {https + "h/" + std::string(2039, 'a'), "is longer than 2048 characters"},
       {https + std::string(255, 'h') + "/", ""},
       {https + std::string(256, 'h') + "/", "has a host name longer than 255 characters"},
       {"http://dl.example.test/update.txt", "must begin with https://"},  // plain http elsewhere
@@ -106,9 +106,6 @@ TEST(UrlProblem, HttpsOrLoopbackAndSaysWhatIsWrong) {
       {"https:///x", "has no host name"},
   };
   for (const auto& [url, problem] : rows) EXPECT_EQ(UrlProblem(url), problem) << url;
-  std::string why;
-  EXPECT_FALSE(ParseManifest(Manifest(1, "url=" + https + "h/" + std::string(2039, 'a')), &why));
-  EXPECT_EQ(why, "the setup file's address " + tooLong);
 }
 
 TEST(RedirectProblem, EveryHopMeetsTheRuleAndHttpsStays) {
@@ -116,7 +113,6 @@ TEST(RedirectProblem, EveryHopMeetsTheRuleAndHttpsStays) {
       {"https://a.test/u", "https://b.test/v", ""},
       {"http://127.0.0.1:1/u", "http://localhost:2/v", ""},
       {"http://127.0.0.1:1/u", "https://b.test/v", ""},
-      {"https://localhost:1/u", "http://localhost:2/v", "must stay on https"},
       {"HTTPS://a.test/u", "HTTP://127.0.0.1/v", "must stay on https"},
       {"http://127.0.0.1:1/u", "http://b.test/v", "must begin with https://"},
   };
@@ -137,7 +133,6 @@ TEST(SplitSignature, TheLastLineSignsEveryByteBeforeIt) {
       {Manifest() + sig.substr(0, 131), "127 digits"},
       {Manifest() + sig.substr(0, 131) + "g", "not hex"},
       {Manifest() + sig + "\n" + kLines[0], "a line after it"},
-      {Manifest() + "SIG" + sig.substr(3), "the key in capitals"},
   };
   for (const auto& [text, why] : refused) EXPECT_FALSE(SplitSignature(text)) << why;
 }
@@ -146,7 +141,6 @@ TEST(ChooseUpdateChannel, OnlyWithBuiltAddressAndKey) {
   const std::string key(128, 'f'), built = "https://dl.example.test/update.txt";
   EXPECT_FALSE(ChooseUpdateChannel("", key, "https://user.test/u")) << "no built address";
   EXPECT_FALSE(ChooseUpdateChannel(built, "", "")) << "no key";
-  EXPECT_FALSE(ChooseUpdateChannel(built, key.substr(1), "")) << "a short key";
   EXPECT_EQ(ChooseUpdateChannel(built, key, "")->url, built);
   EXPECT_EQ(ChooseUpdateChannel(built, key, "https://user.test/u")->url, "https://user.test/u")
       << "the user's address replaces the built one";

@@ -1,6 +1,6 @@
-// For the tests of the update road over https: the TLS front (cmake/tls, a
-// fixture; its folder in VT_TLS_DIR) in front of a loopback server, its test
-// CA trusted by this prefix, and manifests signed with the test-only key.
+// For the tests of the update road over https (vt_https_test in CMake): the
+// TLS front in front of a loopback server, its test CA trusted by this
+// prefix, and manifests signed with the test-only key.
 #pragma once
 
 #include <windows.h>

@@ -18,8 +18,8 @@ FetchResult FetchSmallText(const std::string& url, std::size_t maxBytes, DWORD t
   if (const std::string problem = UrlProblem(url); !problem.empty()) {
     return {std::nullopt, "its address " + problem};
   }
-  RequestSpec spec{url, "", "", "", timeoutMs, "text/plain", RedirectProblem};
-  InetRequest r = SendFollowing(spec);
+  RequestSpec call{url, "", "", "", timeoutMs, "text/plain", RedirectProblem};
+  InetRequest r = SendFollowing(call);
   if (!r.refused.empty()) {
     return {std::nullopt, "it was redirected to " + r.url + ", whose address " + r.refused};
   }

@@ -11,12 +11,12 @@ bool IsRedirect(DWORD status) {
 
 }  // namespace
 
-InetRequest SendFollowing(const RequestSpec& spec) {
+InetRequest SendFollowing(const RequestSpec& call) {
   InetRequest r;
-  r.url = spec.url;
+  r.url = call.url;
   r.session.reset(InternetOpenA("Vel-Tarrow", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!r.session) return r.error = GetLastError(), std::move(r);
-  DWORD ms = spec.timeoutMs;
+  DWORD ms = call.timeoutMs;
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
                        INTERNET_OPTION_SEND_TIMEOUT}) {
     InternetSetOptionA(r.session.get(), option, &ms, sizeof ms);
@@ -34,22 +34,22 @@ InetRequest SendFollowing(const RequestSpec& spec) {
       return r.error = ERROR_INTERNET_INVALID_URL, std::move(r);
     }
     r.connection.reset(InternetConnectA(
-        r.session.get(), host, parts.nPort, spec.user.empty() ? nullptr : spec.user.c_str(),
-        spec.password.empty() ? nullptr : spec.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+        r.session.get(), host, parts.nPort, call.user.empty() ? nullptr : call.user.c_str(),
+        call.password.empty() ? nullptr : call.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
     if (!r.connection) return r.error = GetLastError(), std::move(r);
-    const char* accept[] = {spec.accept, nullptr};
+    const char* accept[] = {call.accept, nullptr};
     // Redirects are ours to follow, so that every hop meets the rule.
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI |
                   INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES |
                   INTERNET_FLAG_NO_AUTO_REDIRECT;
     if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
     const std::string object = std::string(*path ? path : "/") + extra;
-    r.request.reset(HttpOpenRequestA(r.connection.get(), spec.verb.c_str(), object.c_str(), nullptr,
+    r.request.reset(HttpOpenRequestA(r.connection.get(), call.verb.c_str(), object.c_str(), nullptr,
                                      nullptr, accept, flags, 0));
     if (!r.request) return r.error = GetLastError(), std::move(r);
     InternetSetOptionA(r.request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &ms, sizeof ms);
-    if (!HttpSendRequestA(r.request.get(), spec.headers.c_str(),
-                          static_cast<DWORD>(spec.headers.size()), nullptr, 0)) {
+    if (!HttpSendRequestA(r.request.get(), call.headers.c_str(),
+                          static_cast<DWORD>(call.headers.size()), nullptr, 0)) {
       r.error = GetLastError();
       r.request.reset();
       return r;
@@ -67,7 +67,7 @@ InetRequest SendFollowing(const RequestSpec& spec) {
                ? next.substr(0, length)
                : location;
     r.request.reset();
-    r.refused = hop >= kMaxRedirects ? kTooManyRedirects : spec.rule ? spec.rule(r.url, next) : "";
+    r.refused = hop >= kMaxRedirects ? kTooManyRedirects : call.rule ? call.rule(r.url, next) : "";
     r.url = next;
     if (!r.refused.empty()) return r.error = ERROR_HTTP_REDIRECT_FAILED, std::move(r);
   }

@@ -31,7 +31,7 @@ struct InetRequest {
   DWORD error = 0;                              // why no reply came (a WinINet error)
 };
 
-InetRequest SendFollowing(const RequestSpec& spec);
+InetRequest SendFollowing(const RequestSpec& call);
 
 // One header of a reply (HTTP_QUERY_...), however long; "" when it has none.
 std::string QueryText(HINTERNET request, DWORD info);

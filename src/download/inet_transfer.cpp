@@ -53,10 +53,10 @@ bool InetTransfer::Execute(const std::string& operation, const std::string& head
     pass->Notify();
     return false;
   }
-  RequestSpec spec{url_, headers, user_, password_, receiveTimeoutMs_, "*/*", rule_, operation};
+  RequestSpec call{url_, headers, user_, password_, receiveTimeoutMs_, "*/*", rule_, operation};
 
-  std::thread([pass, spec = std::move(spec)] {
-    InetRequest r = SendFollowing(spec);
+  std::thread([pass, call = std::move(call)] {
+    InetRequest r = SendFollowing(call);
     if (!r.request) {
       std::lock_guard lock(pass->mutex);
       pass->error = r.error;

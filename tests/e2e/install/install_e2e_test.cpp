@@ -1,6 +1,7 @@
 // The real installer under Wine, as a user meets it: a silent install and the
-// first start, the About box and its update offer up to a newer installer and
-// its wizard, that one again over a running copy, and a silent uninstall.
+// first start, the About box and its update offer (signed manifests over https,
+// through redirects) up to a newer installer and its wizard, that one again
+// over a running copy, and a silent uninstall.
 #include <windows.h>
 #include <shlobj.h>
 

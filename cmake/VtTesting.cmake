@@ -3,6 +3,7 @@
 
 set(VT_WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
 set(VT_WINE_DIR ${CMAKE_CURRENT_LIST_DIR}/wine)
+set(VT_TLS_FRONT ${CMAKE_CURRENT_LIST_DIR}/tls/tls_front.py)
 
 macro(vt_require_gtest)
   if(NOT TARGET gtest_main)
@@ -106,4 +107,36 @@ function(vt_add_wine_test name)
   if(CMAKE_CROSSCOMPILING)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
   endif()
+endfunction()
+
+# vt_https_test(name): a Wine test of the update road over https. It runs
+# behind the TLS front (tls/tls_front.py: a test CA, good and bad server
+# certificates, on the Linux side; a fixture that ends by itself), finds it
+# through VT_TLS_DIR, and signs manifests with the test-only key of tests/keys,
+# given to it as X, Y and d in hex (VT_TEST_SIGNING_KEY).
+function(vt_https_test name)
+  if(NOT CMAKE_CROSSCOMPILING)
+    return()
+  endif()
+  set(dir ${CMAKE_BINARY_DIR}/tls)
+  get_property(done GLOBAL PROPERTY VT_TLS_FIXTURE)
+  if(NOT done)
+    set_property(GLOBAL PROPERTY VT_TLS_FIXTURE TRUE)
+    add_test(NAME vt_tls_setup COMMAND python3 ${VT_TLS_FRONT} start ${dir} 1200)
+    add_test(NAME vt_tls_teardown COMMAND python3 ${VT_TLS_FRONT} stop ${dir})
+    set_tests_properties(vt_tls_setup PROPERTIES FIXTURES_SETUP tls TIMEOUT 60)
+    set_tests_properties(vt_tls_teardown PROPERTIES FIXTURES_CLEANUP tls TIMEOUT 30)
+  endif()
+  set(der ${CMAKE_BINARY_DIR}/test-only-update-key.der)
+  execute_process(COMMAND openssl ec -in ${PROJECT_SOURCE_DIR}/tests/keys/test-only-update-key.pem
+                          -outform DER -out ${der} ERROR_QUIET COMMAND_ERROR_IS_FATAL ANY)
+  file(READ ${der} hex HEX)  # SEC1: d at byte 7, the public point's X and Y last
+  string(SUBSTRING "${hex}" 14 64 d)
+  string(LENGTH "${hex}" length)
+  math(EXPR at "${length} - 128")
+  string(SUBSTRING "${hex}" ${at} 128 xy)
+  target_compile_definitions(${name} PRIVATE VT_TEST_SIGNING_KEY="${xy}${d}")
+  target_link_libraries(${name} PRIVATE bcrypt crypt32)
+  set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "VT_TLS_DIR=Z:${dir}")
+  set_property(TEST ${name} APPEND PROPERTY FIXTURES_REQUIRED tls)
 endfunction()

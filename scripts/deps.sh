@@ -2,7 +2,7 @@
 # Installs what building and testing Vel-Tarrow needs on Debian 12, if missing.
 set -eu
 pkgs=(cmake make g++ clang libclang-rt-14-dev googletest g++-mingw-w64-x86-64
-      wine wine64 xvfb xauth imagemagick nsis wixl msitools)
+      wine wine64 xvfb xauth imagemagick nsis wixl msitools python3 openssl)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -31,6 +31,7 @@ frmAbout::frmAbout(HINSTANCE instance, HICON icon, AboutHooks hooks)
     hooks_.update.download = [this](std::string& url, std::string& path) {
       frmDownload dialog(instance_, hwnd_);
       std::string userName, password;
+      dialog.SetHopRule(RedirectProblem);
       return dialog.DownloadFile(url, path, userName, password);
     };
   }
@@ -98,7 +99,7 @@ LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (wp == kDeadlineTimer) CheckDone(generation_, nullptr);
       return 0;
     case kMsgCheckDone:
-      CheckDone(static_cast<unsigned>(wp), reinterpret_cast<std::optional<std::string>*>(lp));
+      CheckDone(static_cast<unsigned>(wp), reinterpret_cast<FetchResult*>(lp));
       return 0;
     case WM_DESTROY:
       hwnd_ = nullptr;
@@ -201,11 +202,13 @@ void frmAbout::cmdCheck_Click() {
   if (checking_ || offering_) return;
   const UpdatePolicy policy = ApplyUpdatePolicy();
   if (!policy.offered) return;
-  const std::string& url = policy.url;
-  if (!IsAllowedUpdateUrl(url)) {
-    MessageBoxA(hwnd_, kNotHttpsText, VT_PRODUCT_NAME, MB_OK | MB_ICONEXCLAMATION);
+  const std::string url = policy.channel.url;
+  if (const std::string problem = UrlProblem(url); !problem.empty()) {
+    MessageBoxA(hwnd_, UnreadableText("its address " + problem).c_str(), VT_PRODUCT_NAME,
+                MB_OK | MB_ICONEXCLAMATION);
     return;
   }
+  key_ = policy.channel.key;
   checking_ = true;
   EnableWindow(cmdCheck_, FALSE);
   SetWindowTextA(lblStatus_, kCheckingText);
@@ -213,24 +216,23 @@ void frmAbout::cmdCheck_Click() {
   // The fetch blocks, so it runs on its own thread and posts its result back;
   // a result that finds the window gone or the check abandoned is dropped.
   std::thread([hwnd = hwnd_, generation = generation_, url, fetch = hooks_.fetch] {
-    auto* text =
-        new std::optional<std::string>(fetch ? fetch(url) : FetchSmallText(url, kMaxManifestBytes));
-    if (!PostMessageA(hwnd, kMsgCheckDone, generation, reinterpret_cast<LPARAM>(text))) {
-      delete text;
+    auto* fetched = new FetchResult(fetch ? fetch(url) : FetchSmallText(url, kMaxManifestBytes));
+    if (!PostMessageA(hwnd, kMsgCheckDone, generation, reinterpret_cast<LPARAM>(fetched))) {
+      delete fetched;
     }
   }).detach();
 }
 
-void frmAbout::CheckDone(unsigned generation, std::optional<std::string>* text) {
-  const std::optional<std::string> fetched = text ? std::move(*text) : std::nullopt;
-  delete text;
+void frmAbout::CheckDone(unsigned generation, FetchResult* result) {
+  const FetchResult fetched = result ? std::move(*result) : FetchResult{};
+  delete result;
   if (!checking_ || generation != generation_) return;  // late or abandoned
   // No second check while this one's messages and download are open, even
   // when the box is closed and opened again meanwhile.
   offering_ = true;
   EndCheck();
   const Version current{VT_VERSION_MAJOR, VT_VERSION_MINOR, VT_VERSION_REVISION};
-  OfferUpdate(hwnd_, fetched, current, hooks_.update);
+  OfferUpdate(hwnd_, fetched, key_, current, hooks_.update);
   offering_ = false;
   if (hwnd_) EnableWindow(cmdCheck_, TRUE);
 }

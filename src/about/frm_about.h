@@ -29,7 +29,7 @@ struct AboutHooks {
   std::function<void()> openHelp;
   UpdateHooks update;  // an empty download hook uses the download dialog
   // Runs on a worker thread; empty: FetchSmallText.
-  std::function<std::optional<std::string>(const std::string& url)> fetch;
+  std::function<FetchResult(const std::string& url)> fetch;
 };
 
 class frmAbout {
@@ -55,7 +55,7 @@ class frmAbout {
   void EndCheck();
   UpdatePolicy ApplyUpdatePolicy();
   void cmdCheck_Click();
-  void CheckDone(unsigned generation, std::optional<std::string>* text);
+  void CheckDone(unsigned generation, FetchResult* fetched);
 
   HINSTANCE instance_;
   HICON icon_;
@@ -64,6 +64,7 @@ class frmAbout {
   HWND cmdCheck_ = nullptr, lblStatus_ = nullptr;
   HFONT font_ = nullptr, boldFont_ = nullptr;
   FocusMemory focus_;
+  PublicKey key_{};          // of the check under way
   unsigned generation_ = 0;  // bumped when a check ends or is abandoned
   bool checking_ = false;
   bool offering_ = false;  // the result's messages or the download are open

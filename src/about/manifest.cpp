@@ -51,10 +51,11 @@ std::optional<std::uint64_t> ParseSize(std::string_view s) {
   return v;
 }
 
-std::optional<std::array<std::uint8_t, 32>> ParseSha256(std::string_view s) {
-  if (s.size() != 64) return std::nullopt;
-  std::array<std::uint8_t, 32> out{};
-  for (std::size_t i = 0; i < 32; ++i) {
+template <std::size_t N>
+std::optional<std::array<std::uint8_t, N>> ParseHex(std::string_view s) {
+  if (s.size() != 2 * N) return std::nullopt;
+  std::array<std::uint8_t, N> out{};
+  for (std::size_t i = 0; i < N; ++i) {
     const int hi = HexValue(s[2 * i]), lo = HexValue(s[2 * i + 1]);
     if (hi < 0 || lo < 0) return std::nullopt;
     out[i] = static_cast<std::uint8_t>(hi * 16 + lo);
@@ -84,34 +85,66 @@ std::string VersionText(const Version& v) {
   return std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.revision);
 }
 
-bool IsAllowedUpdateUrl(std::string_view url) {
+std::string UrlProblem(std::string_view url) {
+  if (url.size() > kMaxUrlLength) return "is longer than 2048 characters";
   if (!std::all_of(url.begin(), url.end(), [](char c) { return IsPrintable(c) && c != ' '; }) ||
       url.find('\\') != std::string_view::npos) {
-    return false;
+    return "may not contain blanks, backslashes or control characters";
   }
   const std::size_t colon = url.find("://");
-  if (colon == std::string_view::npos) return false;
   const std::string_view scheme = url.substr(0, colon);
   const bool https = EqualsNoCase(scheme, "https");
-  if (!https && !EqualsNoCase(scheme, "http")) return false;
-
+  if (colon == std::string_view::npos || (!https && !EqualsNoCase(scheme, "http"))) {
+    return "must begin with https://";
+  }
   const std::string_view rest = url.substr(colon + 3);
   const std::string_view authority = rest.substr(0, rest.find_first_of("/?#"));
   // A user name would let "http://127.0.0.1@elsewhere/" pass as loopback.
-  if (authority.find('@') != std::string_view::npos) return false;
+  if (authority.find('@') != std::string_view::npos) return "may not name a user";
   std::string_view host = authority;
   const std::size_t portAt = authority.rfind(':');
   if (portAt != std::string_view::npos && authority.find(']', portAt) == std::string_view::npos) {
-    const std::string_view port = authority.substr(portAt + 1);
-    const auto number = ParsePart(port);
-    if (!number || *number == 0) return false;
+    const auto number = ParsePart(authority.substr(portAt + 1));
+    if (!number || *number == 0) return "has an invalid port";
     host = authority.substr(0, portAt);
   }
-  if (host.empty()) return false;
-  return https || IsLoopbackHost(host);
+  if (host.empty()) return "has no host name";
+  if (host.size() > kMaxHostLength) return "has a host name longer than 255 characters";
+  return https || IsLoopbackHost(host) ? "" : "must begin with https://";
 }
 
-std::optional<UpdateManifest> ParseManifest(std::string_view text) {
+std::string RedirectProblem(std::string_view from, std::string_view to) {
+  std::string problem = UrlProblem(to);
+  if (problem.empty() && EqualsNoCase(from.substr(0, 6), "https:") &&
+      !EqualsNoCase(to.substr(0, 6), "https:")) {
+    problem = "must stay on https";
+  }
+  return problem;
+}
+
+std::optional<std::array<std::uint8_t, 64>> ParseHex64(std::string_view hex) {
+  return ParseHex<64>(hex);
+}
+
+std::optional<SignedText> SplitSignature(std::string_view manifest) {
+  if (manifest.ends_with("\n")) manifest.remove_suffix(manifest.ends_with("\r\n") ? 2 : 1);
+  const std::size_t at = manifest.rfind('\n') + 1;  // npos + 1: the whole text is the line
+  const std::string_view line = manifest.substr(at);
+  if (!line.starts_with("sig=")) return std::nullopt;
+  const auto signature = ParseHex64(line.substr(4));
+  if (!signature) return std::nullopt;
+  return SignedText{manifest.substr(0, at), *signature};
+}
+
+std::optional<UpdateChannel> ChooseUpdateChannel(std::string_view builtUrl,
+                                                 std::string_view builtKeyHex,
+                                                 std::string_view userUrl) {
+  const auto key = ParseHex64(builtKeyHex);
+  if (builtUrl.empty() || !key) return std::nullopt;
+  return UpdateChannel{std::string(userUrl.empty() ? builtUrl : userUrl), *key};
+}
+
+std::optional<UpdateManifest> ParseManifest(std::string_view text, std::string* why) {
   if (text.size() > kMaxManifestBytes) return std::nullopt;
   std::optional<std::string_view> version, url, size, sha256, note;
   while (!text.empty()) {
@@ -140,8 +173,10 @@ std::optional<UpdateManifest> ParseManifest(std::string_view text) {
   UpdateManifest m;
   const auto v = ParseVersion(*version);
   const auto n = ParseSize(*size);
-  const auto h = ParseSha256(*sha256);
-  if (!v || !n || !h || !IsAllowedUpdateUrl(*url)) return std::nullopt;
+  const auto h = ParseHex<32>(*sha256);
+  const std::string problem = UrlProblem(*url);
+  if (!problem.empty() && why) *why = "the setup file's address " + problem;
+  if (!v || !n || !h || !problem.empty()) return std::nullopt;
   m.version = *v;
   m.url = std::string(*url);
   m.size = *n;
@@ -152,6 +187,17 @@ std::optional<UpdateManifest> ParseManifest(std::string_view text) {
 
 std::string SetupFileName(const Version& v) {
   return "Vel-Tarrow-Setup-" + VersionText(v) + ".exe";
+}
+
+bool IsSetupFileUpTo(std::string_view name, const Version& current) {
+  constexpr std::string_view prefix = "Vel-Tarrow-Setup-", suffix = ".exe";
+  if (name.size() < prefix.size() + suffix.size() || !name.starts_with(prefix) ||
+      !name.ends_with(suffix)) {
+    return false;
+  }
+  const auto v =
+      ParseVersion(name.substr(prefix.size(), name.size() - prefix.size() - suffix.size()));
+  return v && *v <= current;
 }
 
 }  // namespace vt

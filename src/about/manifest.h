@@ -14,6 +14,9 @@ namespace vt {
 
 // Larger manifests are refused unread.
 inline constexpr std::size_t kMaxManifestBytes = 4096;
+// Longer addresses are refused: the HTTP client takes no more.
+inline constexpr std::size_t kMaxUrlLength = 2048;
+inline constexpr std::size_t kMaxHostLength = 255;
 // Setup files above this are refused: the download counts in 32-bit signed bytes.
 inline constexpr std::uint64_t kMaxSetupBytes = 0x7FFFFFFF;
 
@@ -38,15 +41,48 @@ struct UpdateManifest {
 
 // The manifest or nothing: every required key exactly once and well formed,
 // ASCII only, lines split at LF with an optional CR before it, '#' lines and
-// blank lines skipped, unknown keys ignored.
-std::optional<UpdateManifest> ParseManifest(std::string_view text);
+// blank lines skipped, unknown keys ignored. When the setup address is what
+// fails, `why` says what is wrong with it.
+std::optional<UpdateManifest> ParseManifest(std::string_view text, std::string* why = nullptr);
 
 // Where update files may come from: https to any host, or plain http only to
 // this machine (127.0.0.1, localhost, [::1]). No user name in the address, no
-// blanks, backslashes or control characters.
-bool IsAllowedUpdateUrl(std::string_view url);
+// blanks, backslashes or control characters, at most kMaxUrlLength long.
+// UrlProblem says what is wrong ("must begin with https://"), "" when nothing is.
+std::string UrlProblem(std::string_view url);
+inline bool IsAllowedUpdateUrl(std::string_view url) {
+  return UrlProblem(url).empty();
+}
+// A redirect passes the same rule, and never leads from https to plain http.
+std::string RedirectProblem(std::string_view from, std::string_view to);
+
+// ECDSA P-256: a public key is X then Y, a signature r then s, 32 bytes each.
+using PublicKey = std::array<std::uint8_t, 64>;
+using Signature = std::array<std::uint8_t, 64>;
+std::optional<std::array<std::uint8_t, 64>> ParseHex64(std::string_view hex);
+
+// A signed manifest ends in the line "sig=" + 128 hex digits (and an optional
+// line end); the signature covers every byte before that line.
+struct SignedText {
+  std::string_view text;
+  Signature signature;
+};
+std::optional<SignedText> SplitSignature(std::string_view manifest);
+
+// Where the update check reads, and the key its manifests must be signed
+// with. Nothing, and so no check offered, until the build has both; an
+// address the user set replaces the built one.
+struct UpdateChannel {
+  std::string url;
+  PublicKey key;
+};
+std::optional<UpdateChannel> ChooseUpdateChannel(std::string_view builtUrl,
+                                                 std::string_view builtKeyHex,
+                                                 std::string_view userUrl);
 
 // "Vel-Tarrow-Setup-" + version + ".exe": the name is ours, never the server's.
 std::string SetupFileName(const Version& v);
+// A setup file name of `current` or an older version: one that has done its work.
+bool IsSetupFileUpTo(std::string_view name, const Version& current);
 
 }  // namespace vt

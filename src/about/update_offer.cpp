@@ -1,8 +1,13 @@
 #include "about/update_offer.h"
 
 #include <shellapi.h>
+#include <winver.h>
+
+#include <thread>
+#include <vector>
 
 #include "about/verify.h"
+#include "settings/keys.h"
 #include "version.h"
 
 namespace vt {
@@ -13,6 +18,10 @@ int Message(HWND owner, const std::string& text, UINT flags) {
 }
 
 }  // namespace
+
+std::string UnreadableText(const std::string& reason) {
+  return "The update information could not be read" + (reason.empty() ? "" : ": " + reason) + ".";
+}
 
 std::string UpToDateText(const Version& current) {
   return VT_PRODUCT_NAME " is up to date (Version " + VersionText(current) + ").";
@@ -26,11 +35,51 @@ std::string OfferText(const Version& current, const UpdateManifest& m) {
   return text + "Download and install it now?";
 }
 
-void OfferUpdate(HWND owner, const std::optional<std::string>& manifestText, const Version& current,
-                 const UpdateHooks& hooks) {
-  const auto m = manifestText ? ParseManifest(*manifestText) : std::nullopt;
+void RemoveOldSetupFiles(const std::string& folder) {
+  const std::string exe = ProgramFilePath();
+  DWORD ignored = 0;
+  std::vector<char> block(GetFileVersionInfoSizeA(exe.c_str(), &ignored));
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT size = 0;
+  if (block.empty() ||
+      !GetFileVersionInfoA(exe.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
+      !VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &size) || !info) {
+    return;
+  }
+  const Version current{HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+                        HIWORD(info->dwFileVersionLS)};
+  std::thread([folder, current] {
+    for (int attempt = 0; attempt < 30; ++attempt, Sleep(2000)) {
+      bool left = false;
+      WIN32_FIND_DATAA found;
+      HANDLE find = FindFirstFileA((folder + "\\Vel-Tarrow-Setup-*.exe").c_str(), &found);
+      for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found)) {
+        if (IsSetupFileUpTo(found.cFileName, current) &&
+            !DeleteFileA((folder + "\\" + found.cFileName).c_str())) {
+          left = true;
+        }
+      }
+      if (find != INVALID_HANDLE_VALUE) FindClose(find);
+      if (!left) return;
+    }
+  }).detach();
+}
+
+void OfferUpdate(HWND owner, const FetchResult& fetched, const PublicKey& key,
+                 const Version& current, const UpdateHooks& hooks) {
+  if (!fetched.body) {
+    Message(owner, UnreadableText(fetched.problem), MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  const auto signedText = SplitSignature(*fetched.body);
+  if (!signedText || !VerifySignature(signedText->text, signedText->signature, key)) {
+    Message(owner, kUnverifiedText, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  std::string why;
+  const auto m = ParseManifest(signedText->text, &why);
   if (!m) {
-    Message(owner, kUnreadableText, MB_OK | MB_ICONEXCLAMATION);
+    Message(owner, UnreadableText(why), MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   if (!(m->version > current)) {

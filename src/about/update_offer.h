@@ -10,15 +10,16 @@
 #include <string>
 
 #include "about/manifest.h"
+#include "about/update_fetch.h"
 
 namespace vt {
 
 // The messages of the update check.
 std::string UpToDateText(const Version& current);
 std::string OfferText(const Version& current, const UpdateManifest& m);
-inline constexpr char kUnreadableText[] = "The update information could not be read.";
-inline constexpr char kNotHttpsText[] =
-    "The update information could not be read: its address must begin with https://.";
+// "The update information could not be read", with the reason when there is one.
+std::string UnreadableText(const std::string& reason);
+inline constexpr char kUnverifiedText[] = "The update information could not be verified.";
 inline constexpr char kDownloadFailedText[] = "Downloading the update failed.";
 inline constexpr char kDamagedText[] =
     "The downloaded update was damaged and has been deleted. Nothing was installed.";
@@ -31,8 +32,14 @@ struct UpdateHooks {
   std::function<void()> exitProgram;  // does not return in the program
 };
 
-// `manifestText` is the fetched manifest, nothing when it could not be fetched.
-void OfferUpdate(HWND owner, const std::optional<std::string>& manifestText, const Version& current,
-                 const UpdateHooks& hooks);
+// Deletes the setup files of this exe's version (from its version
+// information, as installed) and older in `folder`, left there by the update
+// that installed it. The setup that just ran may still be open, so a worker
+// thread tries again for a minute.
+void RemoveOldSetupFiles(const std::string& folder);
+
+// `fetched` is what the check fetched; only a manifest signed with `key` is read.
+void OfferUpdate(HWND owner, const FetchResult& fetched, const PublicKey& key,
+                 const Version& current, const UpdateHooks& hooks);
 
 }  // namespace vt

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "about/update_fetch.h"
 #include "settings/keys.h"
 
 namespace vt {
@@ -61,17 +62,15 @@ bool FolderWritable(const std::string& folder) {
 }
 
 UpdatePolicy ReadUpdatePolicy() {
-  UpdatePolicy p;
-  if (PolicyDword("DisableUpdateCheck").value_or(0) != 0) {
-    p = {false, kManagedText, {}};
-  } else {
-    const std::string exe = ProgramFilePath();
-    if (!FolderWritable(exe.substr(0, exe.find_last_of('\\')))) {
-      p = {false, kReadOnlyFolderText, {}};
-    }
+  const auto channel =
+      OfferedUpdateChannel(PolicyString("UpdateURL").value_or(ReadSetting(settings::kUpdateUrl)));
+  if (!channel) return {false, {}, {}};  // this build has no channel to check
+  if (PolicyDword("DisableUpdateCheck").value_or(0) != 0) return {false, kManagedText, {}};
+  const std::string exe = ProgramFilePath();
+  if (!FolderWritable(exe.substr(0, exe.find_last_of('\\')))) {
+    return {false, kReadOnlyFolderText, {}};
   }
-  if (p.offered) p.url = PolicyString("UpdateURL").value_or(ReadSetting(settings::kUpdateUrl));
-  return p;
+  return {true, {}, *channel};
 }
 
 }  // namespace vt

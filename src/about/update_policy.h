@@ -1,9 +1,12 @@
 // Whether the About box offers the update check, and from which address:
-// the administrator's policy values decide first, then where the program
-// runs from, then the user's own setting.
+// a build without an update channel never does; then the administrator's
+// policy values decide, then where the program runs from, then the user's
+// own setting.
 #pragma once
 
 #include <string>
+
+#include "about/manifest.h"
 
 namespace vt {
 
@@ -16,8 +19,8 @@ inline constexpr char kReadOnlyFolderText[] =
 
 struct UpdatePolicy {
   bool offered = true;
-  std::string reason;  // why not, for the About box; empty when offered
-  std::string url;     // the manifest's address, still to be held to the address rule
+  std::string reason;    // why not, for the About box; empty when offered or unbuilt
+  UpdateChannel channel;  // the address is still to be held to the address rule
 };
 
 // Reads the policy values and the setting afresh on every call.

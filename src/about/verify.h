@@ -1,5 +1,5 @@
-// Checking a downloaded file before it is run: its size and its SHA-256,
-// hashed by the system's CNG provider.
+// Checking what the update check fetched: the manifest's signature, and a
+// downloaded file's size and SHA-256 before it is run, with the system's CNG.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "about/manifest.h"
 #include "handle.h"
 
 namespace vt {
@@ -25,5 +27,9 @@ std::optional<Sha256Digest> Sha256OfFile(HANDLE file);
 // been started.
 UniqueKernelHandle OpenIfMatches(const std::string& path, std::uint64_t size,
                                  const Sha256Digest& sha256);
+
+// True when `signature` is an ECDSA P-256 signature of the SHA-256 of
+// `data` by `key`, checked by the system's CNG provider.
+bool VerifySignature(std::string_view data, const Signature& signature, const PublicKey& key);
 
 }  // namespace vt

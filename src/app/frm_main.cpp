@@ -90,6 +90,7 @@ bool frmMain::Create(HINSTANCE instance) {
   hooks.update.programFolder = ProgramFolder();
   hooks.update.exitProgram = [this] { mnuExit_Click(); };
   about_ = std::make_unique<frmAbout>(instance, icon_, std::move(hooks));
+  RemoveOldSetupFiles(ProgramFolder());
 
   // Timer1 starts with its design interval; start-up replaces it before any tick.
   SetTimer(hwnd_, kTimer1, 3000, nullptr);

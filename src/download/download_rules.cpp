@@ -99,4 +99,15 @@ Message TooLargeMessage(const std::string& announced) {
           "File Too Large", kMbOk | kMbCritical};
 }
 
+Message RedirectRefusedMessage(const std::string& url, const std::string& why) {
+  return {"The download was redirected to\r\r" + url + "\r\rwhose address " + why +
+              ". Nothing was downloaded.",
+          "Redirect Refused", kMbOk | kMbCritical};
+}
+
+Message CertificateMessage(const std::string& problem) {
+  return {"Cannot establish a secure connection.\r\rThe server's certificate " + problem + ".",
+          "Cannot Establish Connection", kMbOk | kMbCritical};
+}
+
 }  // namespace vt

@@ -50,6 +50,10 @@ Message DiskSpaceMessage();
 Message IncompleteMessage(const std::string& timeLeft);
 Message WriteErrorMessage(unsigned long error, const std::string& description);
 Message TooLargeMessage(const std::string& announced);
+// A redirect to `url` that was not followed, and what is wrong with its address.
+Message RedirectRefusedMessage(const std::string& url, const std::string& why);
+// The server's certificate `problem` ("is not trusted").
+Message CertificateMessage(const std::string& problem);
 
 // Status line texts.
 inline constexpr char kGettingInfo[] = "Getting file information...";

@@ -98,6 +98,14 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
       const std::string headers = Inet1.Headers();
       const ReplyDecision d =
           headers.empty() ? ReplyDecision{Reply::kNoConnection, "", ""} : DecideReply(headers);
+      const auto [refusedUrl, refusedWhy] = Inet1.RefusedRedirect();
+      const std::string certificate = CertificateProblem(Inet1.Error());
+      if (headers.empty() && (!refusedWhy.empty() || !certificate.empty())) {
+        Ask(refusedWhy.empty() ? CertificateMessage(certificate)
+                               : RedirectRefusedMessage(refusedUrl, refusedWhy));
+        Cancelled = true;
+        goto Finish;
+      }
       switch (d.reply) {
         case Reply::kWhole:
           if (Resuming) {
@@ -177,8 +185,8 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
           (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))) {
         CreateDirectoryA(folder.c_str(), nullptr);  // one level; the open reports what fails
       }
-      UniqueKernelHandle file(CreateFileA(strSavePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      UniqueKernelHandle file(CreateFileA(strSavePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
       LARGE_INTEGER at{};
       at.QuadPart = Resuming ? BytesReceived : 0;
       if (!file || !SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) {

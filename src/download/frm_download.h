@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "download/download_rules.h"
 #include "download/inet_transfer.h"
@@ -56,6 +57,8 @@ class frmDownload {
 
   // A server silent for this long ends the pass like a dropped connection.
   void SetReceiveTimeout(DWORD ms) { Inet1.SetReceiveTimeout(ms); }
+  // Redirects are followed only where this rule allows.
+  void SetHopRule(HopRule rule) { Inet1.SetHopRule(std::move(rule)); }
 
  private:
   struct Layout;

@@ -6,23 +6,13 @@
 #include <mutex>
 #include <thread>
 
-#include "download/inet_handle.h"
+#include "download/inet_request.h"
 
 namespace vt {
 namespace {
 
 constexpr std::size_t kReadAhead = 1 << 20;  // bytes held before the worker waits
 constexpr DWORD kReadPiece = 65536;
-
-std::string QueryText(HINTERNET request, DWORD info) {
-  std::string text(256, '\0');
-  for (;;) {
-    DWORD size = static_cast<DWORD>(text.size());
-    if (HttpQueryInfoA(request, info, text.data(), &size, nullptr)) return text.substr(0, size);
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return "";
-    text.assign(size + 1, '\0');
-  }
-}
 
 }  // namespace
 
@@ -32,6 +22,7 @@ struct InetTransfer::Pass {
   std::condition_variable space;
   bool executing = true, ended = false, cancelled = false;
   DWORD error = 0;
+  std::string refusedUrl, refusedWhy;
   std::string headers;
   std::string body;  // received and not yet handed out, from offset
   std::size_t offset = 0;
@@ -49,13 +40,10 @@ bool InetTransfer::Execute(const std::string& operation, const std::string& head
   auto pass = std::make_shared<Pass>();
   pass_ = pass;
 
-  char host[INTERNET_MAX_HOST_NAME_LENGTH] = {}, path[INTERNET_MAX_URL_LENGTH] = {},
-       extra[INTERNET_MAX_URL_LENGTH] = {};
+  char host[INTERNET_MAX_HOST_NAME_LENGTH] = {};
   URL_COMPONENTSA parts{};
   parts.dwStructSize = sizeof parts;
   parts.lpszHostName = host, parts.dwHostNameLength = sizeof host;
-  parts.lpszUrlPath = path, parts.dwUrlPathLength = sizeof path;
-  parts.lpszExtraInfo = extra, parts.dwExtraInfoLength = sizeof extra;
   const bool cracked =
       InternetCrackUrlA(url_.c_str(), 0, 0, &parts) &&
       (parts.nScheme == INTERNET_SCHEME_HTTP || parts.nScheme == INTERNET_SCHEME_HTTPS);
@@ -65,46 +53,22 @@ bool InetTransfer::Execute(const std::string& operation, const std::string& head
     pass->Notify();
     return false;
   }
-  const std::string object = std::string(*path ? path : "/") + extra;
-  const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
-  const INTERNET_PORT port = parts.nPort;
-  const DWORD timeout = receiveTimeoutMs_;
+  RequestSpec call{url_, headers, user_, password_, receiveTimeoutMs_, "*/*", rule_, operation};
 
-  std::thread([pass, operation, headers, object, secure, port, timeout, host = host_, user = user_,
-               password = password_] {
-    const auto fail = [&pass] {
+  std::thread([pass, call = std::move(call)] {
+    InetRequest r = SendFollowing(call);
+    if (!r.request) {
       std::lock_guard lock(pass->mutex);
-      pass->error = GetLastError();
+      pass->error = r.error;
+      if (!r.refused.empty()) pass->refusedUrl = r.url, pass->refusedWhy = r.refused;
       pass->executing = false, pass->ended = true;
       pass->Notify();
-    };
-    UniqueInternet session(
-        InternetOpenA("Vel-Tarrow", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session) return fail();
-    DWORD ms = timeout;
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
-                         INTERNET_OPTION_SEND_TIMEOUT}) {
-      InternetSetOptionA(session.get(), option, &ms, sizeof ms);
+      return;
     }
-    UniqueInternet connection(InternetConnectA(
-        session.get(), host.c_str(), port, user.empty() ? nullptr : user.c_str(),
-        password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection) return fail();
-    const char* accept[] = {"*/*", nullptr};
-    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI |
-                  INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES;
-    if (secure) flags |= INTERNET_FLAG_SECURE;
-    UniqueInternet request(HttpOpenRequestA(connection.get(), operation.c_str(), object.c_str(),
-                                            nullptr, nullptr, accept, flags, 0));
-    if (!request) return fail();
-    InternetSetOptionA(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &ms, sizeof ms);
-    if (!HttpSendRequestA(request.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
-                          nullptr, 0)) {
-      return fail();
-    }
+    HINTERNET request = r.request.get();
     {
       std::lock_guard lock(pass->mutex);
-      pass->headers = QueryText(request.get(), HTTP_QUERY_RAW_HEADERS_CRLF);
+      pass->headers = QueryText(request, HTTP_QUERY_RAW_HEADERS_CRLF);
       pass->executing = false;
       pass->Notify();
     }
@@ -118,9 +82,9 @@ bool InetTransfer::Execute(const std::string& operation, const std::string& head
       }
       DWORD available = 0, got = 0;
       const bool ok =
-          InternetQueryDataAvailable(request.get(), &available, 0, 0) &&
-          (available == 0 || InternetReadFile(request.get(), piece.data(),
-                                              std::min<DWORD>(available, kReadPiece), &got));
+          InternetQueryDataAvailable(request, &available, 0, 0) &&
+          (available == 0 ||
+           InternetReadFile(request, piece.data(), std::min<DWORD>(available, kReadPiece), &got));
       std::lock_guard lock(pass->mutex);
       if (!ok || got == 0) {
         if (!ok) pass->error = GetLastError();
@@ -168,6 +132,12 @@ std::string InetTransfer::Header(const std::string& name) const {
     }
   }
   return "";
+}
+
+std::pair<std::string, std::string> InetTransfer::RefusedRedirect() const {
+  if (!pass_) return {};
+  std::lock_guard lock(pass_->mutex);
+  return {pass_->refusedUrl, pass_->refusedWhy};
 }
 
 DWORD InetTransfer::Error() const {

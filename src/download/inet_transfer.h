@@ -10,7 +10,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "download/inet_request.h"
 
 namespace vt {
 
@@ -31,6 +34,8 @@ class InetTransfer {
   void SetPassword(const std::string& password) { password_ = password; }
   // A server that sends nothing for this long ends the request or the body.
   void SetReceiveTimeout(DWORD ms) { receiveTimeoutMs_ = ms; }
+  // Redirects are followed only where this rule allows.
+  void SetHopRule(HopRule rule) { rule_ = std::move(rule); }
 
   // Starts the request ("GET", extra header lines ending in CR LF). False when
   // the URL cannot be used; the request then counts as done without a reply.
@@ -43,6 +48,8 @@ class InetTransfer {
   std::string Headers() const;
   std::string Header(const std::string& name) const;
   DWORD Error() const;  // why no reply came (a WinINet error), else 0
+  // A redirect the rule refused, and why; empty strings when none was.
+  std::pair<std::string, std::string> RefusedRedirect() const;
   const std::string& RemoteHost() const { return host_; }
 
   // The next piece of the body: maxBytes, or fewer at its end; empty once it
@@ -56,6 +63,7 @@ class InetTransfer {
   struct Pass;
   std::string url_, user_, password_, host_;
   DWORD receiveTimeoutMs_ = 30000;
+  HopRule rule_;
   std::shared_ptr<Pass> pass_;
 };
 

@@ -27,10 +27,9 @@ inline constexpr Setting kCover{"Cover", "True"};                        // text
 inline constexpr Setting kCloseNow{"CloseNow", "False"};                 // text-to-Boolean
 inline constexpr Setting kStartWithWindows{"StartWithWindows", "True"};  // on only for "True"
 inline constexpr Setting kClosed{"Closed", "0"};                         // leading number
-// Where the update check reads its manifest; set by administrators and tests,
-// never written by the program.
-inline constexpr Setting kUpdateUrl{"UpdateURL",
-                                    "https://updates.larkspur-lane.example/vel-tarrow/update.txt"};
+// Where the update check reads its manifest instead of the address the build
+// carries; set by administrators and tests, never written by the program.
+inline constexpr Setting kUpdateUrl{"UpdateURL", ""};
 }  // namespace settings
 
 // Settings key, HKEY_CURRENT_USER, the table's default.

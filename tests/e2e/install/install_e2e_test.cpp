@@ -1,7 +1,8 @@
 // The real installer under Wine, as a user meets it: a silent install and the
-// first start, the About box and its update offer up to a newer installer and
-// its wizard, that one again over a running copy, and a silent uninstall. And
-// the MSI under Wine's msiexec, as an administrator deploys it.
+// first start, the About box and its update offer (signed manifests over https,
+// through redirects) up to a newer installer and its wizard, that one again
+// over a running copy, and a silent uninstall. And the MSI under Wine's
+// msiexec, as an administrator deploys it.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -14,6 +15,7 @@
 
 #include "dialog_watcher.h"
 #include "e2e_support.h"
+#include "https_support.h"
 #include "loopback_server.h"
 
 namespace vt::e2e {
@@ -143,11 +145,14 @@ TEST_F(InstallTest, InstallUpgradesAndUninstallAsAUserMeetsThem) {
   ASSERT_TRUE(running);
   EXPECT_EQ(ReadValue(kRunKey, "Vel-Tarrow"), Quoted(exe_));
 
-  // The update offer in the installed program's About box, with manifests
-  // from a loopback server.
+  // The update offer in the installed program's About box, with signed
+  // manifests over https from a loopback server.
   LoopbackServer server;
   ASSERT_TRUE(server.ok());
-  WriteValue(kSettingsKey, "UpdateURL", server.Url("/update.txt"));
+  const auto https = HttpsFront(server.port());
+  ASSERT_EQ(https.size(), 5u) << "the TLS front runs";
+  const std::string base = https.at("good"), update = base + "/update.txt";
+  WriteValue(kSettingsKey, "UpdateURL", update);
   WriteValue(kSettingsKey, "Unknown", "a value the program does not know");
   const std::string before = Settings(), version = Env("VT_VERSION");
   PostMessageA(running->main, WM_COMMAND, kIdmAbout, 0);
@@ -162,12 +167,12 @@ TEST_F(InstallTest, InstallUpgradesAndUninstallAsAUserMeetsThem) {
   SendMessageA(running->main, WM_COMMAND, kIdmAbout, 0);
   EXPECT_EQ(FindWindowA("VelTarrowAbout", nullptr), about) << "one box only";
   const HWND button = GetDlgItem(about, kAboutCheck);
-  const std::string tail = "\nurl=" + server.Url("/s.exe") +
-                           "\nsize=14\nsha256=" + std::string(64, 'a') + "\n",
-                    newer = "version=9.0.0" + tail;
+  const std::string rest = "\nsize=14\nsha256=" + std::string(64, 'a') + "\n",
+                    tail = "\nurl=" + base + "/s.exe" + rest, newer = "version=9.0.0" + tail,
+                    signedNewer = Signed(newer);
   // A slow reply: the box answers meanwhile; Escape closes it and abandons
   // the check.
-  server.Serve("/update.txt", {.body = newer, .headerDelayMs = 1000});
+  server.Serve("/update.txt", {.body = signedNewer, .headerDelayMs = 1000});
   PostMessageA(about, WM_COMMAND, kAboutCheck, 0);
   EXPECT_TRUE(WaitFor(
       [&] { return TextOf(GetDlgItem(about, kAboutStatus)) == "Checking for updates..."; }));
@@ -193,47 +198,91 @@ TEST_F(InstallTest, InstallUpgradesAndUninstallAsAUserMeetsThem) {
     return result.text;
   };
   // The setup file in turn: none, then the right size but not the hash; each
-  // slow enough to tell the boxes apart.
+  // slow enough to tell the boxes apart. r.exe leads to plain http.
   server.ServeInTurn("/s.exe", {{.status = 404, .headerDelayMs = 500},
                                 {.body = "MZ setup bytez", .headerDelayMs = 500}});
-  server.Serve("/newer", {.body = newer});
-  DialogWatcher notFound("File Not Found", {}, IDOK, 120000);  // the download's own box
+  const auto redirect = [](int status, const std::string& to) {
+    return HttpReply{.status = status, .extraHeaders = {"Location: " + to}};
+  };
+  server.Serve("/r.exe", redirect(302, server.Url("/s.exe")));
+  DialogWatcher notFound("File Not Found", {}, IDOK, 120000);  // the download's own boxes
+  DialogWatcher refused("Redirect Refused", {}, IDOK, 120000);
   const std::string bad = "The update information could not be read.",
+                    unreadable = "The update information could not be read: ",
+                    unverified = "The update information could not be verified.",
                     same = "Vel-Tarrow is up to date (Version " + version + ").";
+  std::string changed = signedNewer, cut = signedNewer;
+  changed[changed.find("9.0.0")] = '8';
+  cut.erase(cut.size() - 3, 2);
   const std::tuple<HttpReply, int, std::string, const char*> checks[] = {
-      {{.body = "version=" + version + tail}, IDOK, same, "the same version"},
-      {{.body = "version=0.9.99" + tail}, IDOK, same, "an older version is never offered"},
-      {{.body = newer.substr(0, newer.find("\nsha256"))}, IDOK, bad, "no hash"},
-      {{.body = newer + "#" + std::string(4096, 'x')}, IDOK, bad, "too large: not cut short"},
-      {{.status = 302, .extraHeaders = {"Location: /newer"}}, IDOK, bad, "no redirects"},
-      {{.status = 404, .body = newer}, IDOK, bad, "not found"},
-      {{.body = newer, .headerDelayMs = 60000}, IDOK, bad, "a silent server: the time-out"},
-      {{.body = newer + "note=Fixes the tray icon.\n"},
+      {{.body = Signed("version=" + version + tail)}, IDOK, same, "the same version"},
+      {{.body = Signed("version=0.9.99" + tail)}, IDOK, same, "an older version is never offered"},
+      {{.body = Signed(newer.substr(0, newer.find("\nsha256") + 1))}, IDOK, bad, "no hash"},
+      {{.body = signedNewer + "#" + std::string(4096, 'x')}, IDOK, bad, "too large: not cut short"},
+      {{.body = newer}, IDOK, unverified, "unsigned"},
+      {{.body = Signed(newer, true)}, IDOK, unverified, "signed by another key"},
+      {{.body = changed}, IDOK, unverified, "a byte changed after signing"},
+      {{.body = cut}, IDOK, unverified, "a truncated signature"},
+      {{.body = Signed("version=9.0.0\nurl=" + base + "/" + std::string(3500, 'a') + rest)},
+       IDOK,
+       unreadable + "the setup file's address is longer than 2048 characters.",
+       "too long"},
+      {redirect(302, server.Url("/n")), IDOK,
+       unreadable + "it was redirected to " + server.Url("/n") +
+           ", whose address must stay on https.",
+       "https to http"},
+      {redirect(301, "/update.txt"), IDOK,
+       unreadable + "it was redirected to " + update +
+           ", whose address is past the limit of 5 "
+           "redirects.",
+       "a redirect loop"},
+      {{.status = 404, .body = signedNewer}, IDOK, bad, "not found"},
+      {{.body = signedNewer, .headerDelayMs = 60000}, IDOK, bad, "a silent server: the time-out"},
+      {{.body = Signed(newer + "note=Fixes the tray icon.\n")},
        IDNO,
        "Version 9.0.0 of Vel-Tarrow is available; you have Version " + version +
            ".\n\nFixes the tray icon.\n\nDownload and install it now?",
        "No"},
-      {{.body = newer}, IDYES, "Downloading the update failed.", "no file"},
-      {{.body = newer},
+      {{.body = signedNewer}, IDYES, "Downloading the update failed.", "no file"},
+      {{.body = signedNewer},
        IDYES,
        "The downloaded update was damaged and has been deleted. Nothing was installed.",
        "the size, not the hash"},
+      {{.body = Signed("version=9.0.0\nurl=" + base + "/r.exe" + rest)},
+       IDYES,
+       "Downloading the update failed.",
+       "the setup's redirect to plain http"},
   };
   for (const auto& [reply, answer, expected, why] : checks)
     ASSERT_EQ(check(reply, answer), expected) << why;
+  EXPECT_EQ(refused.text, "The download was redirected to\r\r" + server.Url("/s.exe") +
+                              "\r\rwhose address must stay on https. Nothing was downloaded.");
   EXPECT_EQ(FilesIn(dir_).count("Vel-Tarrow-Setup-9.0.0.exe"), 0u) << "the damaged file deleted";
+  // Certificates that are not good enough: nothing reaches the server.
+  const std::size_t requests = server.Requests().size();
+  for (const auto& [front, problem] : {std::pair{"untrusted", "is not trusted"},
+                                       {"othername", "is for another name"},
+                                       {"expired", "has expired or is not valid yet"}}) {
+    WriteValue(kSettingsKey, "UpdateURL", https.at(front) + "/update.txt");
+    EXPECT_EQ(check({.body = signedNewer}),
+              unreadable + "the server's certificate " + problem + ".");
+  }
+  EXPECT_EQ(server.Requests().size(), requests);
   WriteValue(kSettingsKey, "UpdateURL", "http://updates.example.test/update.txt");
-  EXPECT_EQ(check({}),
-            "The update information could not be read: its address must begin with https://.");
-  WriteValue(kSettingsKey, "UpdateURL", server.Url("/update.txt"));
+  EXPECT_EQ(check({}), unreadable + "its address must begin with https://.");
+  WriteValue(kSettingsKey, "UpdateURL", update);
 
-  // The road to the newer installer: Yes to its offer.
-  const std::string nextSetup = Env("VT_SETUP_NEXT").substr(2);
+  // The road to the newer installer, as a release host serves it: the
+  // channel's address and the setup's lead to another https server.
+  const std::string nextSetup = Env("VT_SETUP_NEXT").substr(2), other = https.at("good2");
   server.Serve("/setup.exe", {.bodyFile = nextSetup});
-  server.Serve("/update.txt",
-               {.body = "version=" + next_ + "\nurl=" + server.Url("/setup.exe") +
-                        "\nsize=" + std::to_string(FileBytes(nextSetup).size()) +
-                        "\nsha256=" + FileBytes(nextSetup + ".sha256").substr(0, 64)});
+  server.Serve("/latest/setup.exe", redirect(302, other + "/setup.exe"));
+  server.Serve(
+      "/latest/update.txt",
+      {.body = Signed("version=" + next_ + "\nurl=" + base + "/latest/setup.exe" +
+                      "\nsize=" + std::to_string(FileBytes(nextSetup).size()) +
+                      "\nsha256=" + FileBytes(nextSetup + ".sha256").substr(0, 64) + "\n")});
+  server.Serve("/update.txt", redirect(302, other + "/latest/update.txt"));
   DialogWatcher offer("Vel-Tarrow", {}, IDYES, 20000);
   PostMessageA(about, WM_COMMAND, kAboutCheck, 0);
   offer.Wait();
@@ -256,8 +305,9 @@ TEST_F(InstallTest, InstallUpgradesAndUninstallAsAUserMeetsThem) {
   EXPECT_TRUE(running = FindProgram()) << "the newer version runs";
   EXPECT_TRUE(FileBytes(exe_) == FileBytes(Env("VT_EXE_VT_NEXT_VERSION")));
   EXPECT_EQ(ReadValue(kUninstallKey, "DisplayVersion"), next_);
-  EXPECT_TRUE(FileBytes(dir_ + "\\Vel-Tarrow-Setup-" + next_ + ".exe") == FileBytes(nextSetup))
-      << "the download sits beside the program";
+  EXPECT_TRUE(WaitFor([&] { return !FilesIn(dir_).count("Vel-Tarrow-Setup-" + next_ + ".exe"); },
+                      seconds(60)))
+      << "the setup that ran is removed by the version it installed";
   EXPECT_EQ(Settings(), before) << "settings and close list untouched";
 
   // The newer installer again, silently, over the running copy.

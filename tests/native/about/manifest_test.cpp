@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace vt {
@@ -73,24 +74,76 @@ TEST(ParseManifest, RefusesWhatItCannotTrust) {
 
 TEST(Version, NamesTheSetupFileByItsNumbers) {
   EXPECT_EQ(SetupFileName(*ParseVersion("01.002.3")), "Vel-Tarrow-Setup-1.2.3.exe");
+  const std::pair<const char*, bool> rows[] = {
+      {"Vel-Tarrow-Setup-1.2.3.exe", true},  // the running version's
+      {"Vel-Tarrow-Setup-1.1.9.exe", true},
+      {"Vel-Tarrow-Setup-1.2.4.exe", false},  // a newer one is not ours to remove
+      {"Vel-Tarrow-Setup-1.2.3.exe.txt", false},
+      {"Vel-Tarrow-1.2.3.exe", false},
+  };
+  for (const auto& [name, old] : rows) EXPECT_EQ(IsSetupFileUpTo(name, {1, 2, 3}), old) << name;
 }
 
-TEST(IsAllowedUpdateUrl, HttpsOrLoopback) {
-  const std::pair<const char*, bool> rows[] = {
-      {"HTTPS://dl.example.test:8443/u?x=1", true},
-      {"http://127.0.0.1:8080/update.txt", true},
-      {"http://[::1]:8080/x", true},
-      {"http://dl.example.test/update.txt", false},  // plain http elsewhere
-      {"http://127.0.0.2/x", false},                 // only the one address
-      {"http://127.0.0.1.example.test/x", false},    // a name that begins like it
-      {"http://127.0.0.1@example.test/x", false},    // user name: the host is elsewhere
-      {"http://127.0.0.1\\@example.test/", false},   // backslash
-      {"http://127.0.0.1:/x", false},
-      {"https:///x", false},
-      {"ftp://127.0.0.1/x", false},
-      {"https://example.test/a b", false},
+TEST(UrlProblem, HttpsOrLoopbackAndSaysWhatIsWrong) {
+  const std::string https = "https://";
+  const std::pair<std::string, std::string> rows[] = {
+      {"HTTPS://dl.example.test:8443/u?x=1", ""},
+      {"http://127.0.0.1:8080/update.txt", ""},
+      {"http://[::1]:8080/x", ""},
+      {https + "h/" + std::string(2038, 'a'), ""},  // 2048: the longest
+      {https + "h/" + std::string(2039, 'a'), "is longer than 2048 characters"},
+      {https + std::string(255, 'h') + "/", ""},
+      {https + std::string(256, 'h') + "/", "has a host name longer than 255 characters"},
+      {"http://dl.example.test/update.txt", "must begin with https://"},  // plain http elsewhere
+      {"http://127.0.0.2/x", "must begin with https://"},                 // only the one address
+      {"http://127.0.0.1.example.test/x", "must begin with https://"},    // begins like it
+      {"127.0.0.1/x", "must begin with https://"},
+      {"http://127.0.0.1@example.test/x", "may not name a user"},  // the host is elsewhere
+      {"http://127.0.0.1\\@example.test/",
+       "may not contain blanks, backslashes or control characters"},
+      {"http://127.0.0.1:/x", "has an invalid port"},
+      {"https://dl.example.test:0/x", "has an invalid port"},
+      {"https:///x", "has no host name"},
   };
-  for (const auto& [url, ok] : rows) EXPECT_EQ(IsAllowedUpdateUrl(url), ok) << url;
+  for (const auto& [url, problem] : rows) EXPECT_EQ(UrlProblem(url), problem) << url;
+}
+
+TEST(RedirectProblem, EveryHopMeetsTheRuleAndHttpsStays) {
+  const std::tuple<const char*, const char*, const char*> rows[] = {
+      {"https://a.test/u", "https://b.test/v", ""},
+      {"http://127.0.0.1:1/u", "http://localhost:2/v", ""},
+      {"http://127.0.0.1:1/u", "https://b.test/v", ""},
+      {"HTTPS://a.test/u", "HTTP://127.0.0.1/v", "must stay on https"},
+      {"http://127.0.0.1:1/u", "http://b.test/v", "must begin with https://"},
+  };
+  for (const auto& [from, to, problem] : rows) EXPECT_EQ(RedirectProblem(from, to), problem) << to;
+}
+
+TEST(SplitSignature, TheLastLineSignsEveryByteBeforeIt) {
+  const std::string sig = "sig=" + std::string(126, '0') + "0A";
+  for (const char* eol : {"", "\n", "\r\n"}) {
+    const std::string text = Manifest() + sig + eol;
+    const auto s = SplitSignature(text);
+    ASSERT_TRUE(s) << eol;
+    EXPECT_EQ(s->text, Manifest());
+    EXPECT_EQ(s->signature[63], 0x0A);
+  }
+  const std::pair<std::string, const char*> refused[] = {
+      {Manifest(), "unsigned"},
+      {Manifest() + sig.substr(0, 131), "127 digits"},
+      {Manifest() + sig.substr(0, 131) + "g", "not hex"},
+      {Manifest() + sig + "\n" + kLines[0], "a line after it"},
+  };
+  for (const auto& [text, why] : refused) EXPECT_FALSE(SplitSignature(text)) << why;
+}
+
+TEST(ChooseUpdateChannel, OnlyWithBuiltAddressAndKey) {
+  const std::string key(128, 'f'), built = "https://dl.example.test/update.txt";
+  EXPECT_FALSE(ChooseUpdateChannel("", key, "https://user.test/u")) << "no built address";
+  EXPECT_FALSE(ChooseUpdateChannel(built, "", "")) << "no key";
+  EXPECT_EQ(ChooseUpdateChannel(built, key, "")->url, built);
+  EXPECT_EQ(ChooseUpdateChannel(built, key, "https://user.test/u")->url, "https://user.test/u")
+      << "the user's address replaces the built one";
 }
 
 }  // namespace

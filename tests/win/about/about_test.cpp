@@ -22,9 +22,8 @@ namespace {
 
 // Real keys through the box's own PreTranslate: the default style follows the
 // focus, Enter presses the focused button (OK when it is on none), the focus
-// comes back after a message, Escape closes. Updates come from https by default.
+// comes back after a message, Escape closes.
 TEST(About, KeyboardHelpAndUpdateDefault) {
-  EXPECT_EQ(std::string(settings::kUpdateUrl.defaultValue).rfind("https://", 0), 0u);
   int helps = 0;
   AboutHooks hooks;
   hooks.openHelp = [&] { ++helps; };
@@ -71,7 +70,8 @@ TEST(About, KeyboardHelpAndUpdateDefault) {
 TEST(About, PolicyValuesDecideWhetherAndWhereTheCheckLooks) {
   auto dword = [](DWORD v) { return std::string(reinterpret_cast<const char*>(&v), sizeof v); };
   const std::string user = "https://user.example/u.txt", admin = "https://admin.example/a.txt",
-                    huge(65536, 'a');
+                    plain = "http://admin.example/a.txt", huge(65536, 'a');
+  const std::string refused = UnreadableText("its address " + UrlProblem(plain));
   ASSERT_TRUE(WriteSetting(settings::kUpdateUrl, user));
   std::mutex m;
   std::string fetched;
@@ -79,7 +79,7 @@ TEST(About, PolicyValuesDecideWhetherAndWhereTheCheckLooks) {
   hooks.fetch = [&](const std::string& url) {
     std::lock_guard lock(m);
     fetched = url;
-    return std::optional<std::string>{};  // unreadable: the box then says so
+    return FetchResult{};  // unreadable: the box then says so
   };
   frmAbout about(GetModuleHandleA(nullptr), nullptr, std::move(hooks));
   const std::tuple<const char*, DWORD, std::string, std::string, const char*> rows[] = {
@@ -89,7 +89,7 @@ TEST(About, PolicyValuesDecideWhetherAndWhereTheCheckLooks) {
       {"DisableUpdateCheck", REG_SZ, "1", user, "the wrong type is ignored"},
       {"DisableUpdateCheck", REG_BINARY, huge, user, "64 KB of garbage is ignored"},
       {"UpdateURL", REG_SZ, admin, admin, "the policy's address first"},
-      {"UpdateURL", REG_SZ, "http://admin.example/a.txt", kNotHttpsText, "the same address rule"},
+      {"UpdateURL", REG_SZ, plain, refused, "the same address rule"},
       {"UpdateURL", REG_SZ, "", user, "empty: ignored"},
       {"UpdateURL", REG_DWORD, dword(1), user, "the wrong type is ignored"},
       {"UpdateURL", REG_SZ, admin + huge, user, "64 KB: ignored"},
@@ -117,7 +117,7 @@ TEST(About, PolicyValuesDecideWhetherAndWhereTheCheckLooks) {
     box.Stop();
     EXPECT_EQ(box.found, !off) << why;
     std::lock_guard lock(m);
-    EXPECT_EQ(expected == kNotHttpsText ? box.text : fetched, off ? "" : expected) << why;
+    EXPECT_EQ(expected == refused ? box.text : fetched, off ? "" : expected) << why;
   }
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPolicyKey);
   DeleteSetting(settings::kUpdateUrl);

@@ -42,6 +42,10 @@ setup=Vel-Tarrow-Setup-$version.exe zip=Vel-Tarrow-$version-win64.zip
 out=$build/upload
 rm -rf "$out" && mkdir -p "$out"
 cp "$build/$setup" "$build/$zip" "$out/"
+# The administrators' MSI and policy templates, where wixl made them.
+for f in "$build/Vel-Tarrow-$version-x64.msi" "$build/Vel-Tarrow-$version-PolicyDefinitions.zip"; do
+  [ ! -f "$f" ] || cp "$f" "$out/"
+done
 {
   echo "version=$version"
   echo "url=${url%/*}/$setup"

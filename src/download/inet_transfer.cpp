@@ -123,11 +123,10 @@ bool InetTransfer::Execute(const std::string& operation, const std::string& head
       // they come; while the data streams in, whole pieces, each read then
       // taking one large receive instead of many small ones.
       DWORD available = 0, got = 0;
-      const bool ok =
-          InternetQueryDataAvailable(request.get(), &available, 0, 0) &&
-          (available == 0 ||
-           InternetReadFile(request.get(), piece.data(),
-                            available >= kFullBuffer ? kReadPiece : available, &got));
+      const bool ok = InternetQueryDataAvailable(request.get(), &available, 0, 0) &&
+                      (available == 0 ||
+                       InternetReadFile(request.get(), piece.data(),
+                                        available >= kFullBuffer ? kReadPiece : available, &got));
       std::lock_guard lock(pass->mutex);
       if (!ok || got == 0) {
         if (!ok) pass->error = GetLastError();

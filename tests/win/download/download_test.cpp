@@ -212,8 +212,8 @@ TEST_F(Download, CancelAndEscapeAnswerAtOnceWhileProgressShows) {
             const std::string status = Text(GetDlgItem(d, vt::kIdStatusLabel)), caption = Text(d);
             if (status != (body ? "Saving:" : "Getting file information...")) return false;
             // A settled rate; on the slow link, the first progress.
-            if (body && (slow ? caption.find('%') == std::string::npos
-                              : std::atoi(caption.c_str()) < 10)) {
+            if (body &&
+                (slow ? caption.find('%') == std::string::npos : std::atoi(caption.c_str()) < 10)) {
               return false;
             }
             if (body && !slow) CheckProgress(d, caption, big.size());

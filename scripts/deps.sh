@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing Vel-Tarrow needs on Debian 12, if missing.
 set -eu
-pkgs=(cmake make g++ clang libclang-rt-14-dev googletest g++-mingw-w64-x86-64
+pkgs=(cmake make g++ clang lld libclang-rt-14-dev googletest g++-mingw-w64-x86-64
       wine wine64 xvfb xauth imagemagick nsis wixl msitools python3 openssl)
 missing=()
 for p in "${pkgs[@]}"; do

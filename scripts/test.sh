@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native suite (host compiler with
-# sanitizers, fuzzers) and the Windows suite under Wine. Ends with one line
-# "N passed, N failed" counting test binaries.
+# sanitizers, fuzzers) and the Windows suite under Wine; then builds the
+# product with clang too. Ends with one line "N passed, N failed" counting
+# test binaries (a failed build counts as one failure).
 set -u
 cd "$(dirname "$0")/.."
 scripts/deps.sh || exit 1
@@ -35,6 +36,17 @@ for preset in host windows-x64; do
     failed=$((failed + 1))
   fi
 done
+
+# The product again with clang for the same target, warnings as errors: code
+# that only GCC accepts fails here.
+echo "== windows-x64-clang: build"
+if ! { cmake --preset windows-x64-clang >"$log/windows-x64-clang-configure.log" 2>&1 &&
+       cmake --build --preset windows-x64-clang >"$log/windows-x64-clang-build.log" 2>&1; }; then
+  echo "build of windows-x64-clang failed; see $log/windows-x64-clang-*.log"
+  grep -E 'error|warning' "$log/windows-x64-clang-build.log" 2>/dev/null | head -30 ||
+    tail -30 "$log/windows-x64-clang-configure.log"
+  failed=$((failed + 1))
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -22,14 +22,14 @@ trap 'cmake/wine/teardown.sh "$VT_WINE_ROOT"' EXIT
 bin="$PWD/build/windows-x64/bin"
 settings='HKCU\Software\Larkspur Lane Software\Vel-Tarrow\Settings'
 
-wine "$bin/app_bench.exe" "Z:$bin/Vel-Tarrow.exe" "Z:$bin/vt_popups.exe" | tr -d '\r'
+base=""
+[ -n "${VT_BASE_EXE:-}" ] && base=$(readlink -f "$VT_BASE_EXE")
+wine "$bin/app_bench.exe" "Z:$bin/Vel-Tarrow.exe" "Z:$bin/vt_popups.exe" ${base:+"Z:$base"} | tr -d '\r'
 
 titles="$VT_WINE_ROOT/titles.txt"
 for i in $(seq 300); do echo "Document $i - Some Editor"; done > "$titles"
 wine reg add "$settings" /v Time /d 1 /f >/dev/null 2>&1
 wine reg add "$settings" /v StartWithWindows /d False /f >/dev/null 2>&1
-base=""
-[ -n "${VT_BASE_EXE:-}" ] && base=$(readlink -f "$VT_BASE_EXE")
 
 ticks() {
   [ -r "/proc/$1/stat" ] || { echo "run.sh: process $1 has gone" >&2; exit 1; }

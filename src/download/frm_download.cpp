@@ -12,6 +12,8 @@
 namespace vt {
 namespace {
 
+constexpr std::size_t kLargestChunk = 65536;
+
 // Seconds on a clock that never jumps.
 double Clock() {
   using namespace std::chrono;
@@ -197,7 +199,10 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
       while (!writeError) {
         // Data that keeps coming never waits: window events get their turn here.
         if (Clock() - pumped > 0.025) DoEvents(), pumped = Clock();
-        const std::vector<char> Chunk = Inet1.GetChunk(1024, wait);
+        // Every 1024 bytes that have arrived, in one piece: the display is
+        // the same at each repaint, with one update per piece instead of
+        // one per kilobyte.
+        const std::vector<char> Chunk = Inet1.GetChunk(kLargestChunk, wait, 1024);
         DWORD written = 0;
         if (!Chunk.empty() && (!WriteFile(file.get(), Chunk.data(),
                                           static_cast<DWORD>(Chunk.size()), &written, nullptr) ||

@@ -13,6 +13,9 @@ namespace {
 
 constexpr std::size_t kReadAhead = 1 << 20;  // bytes held before the worker waits
 constexpr DWORD kReadPiece = 65536;
+// This much waiting at once means the data comes faster than it is read
+// (Wine's WinINet buffers no more than this).
+constexpr DWORD kFullBuffer = 8192;
 
 }  // namespace
 
@@ -80,11 +83,14 @@ bool InetTransfer::Execute(const std::string& operation, const std::string& head
             lock, [&] { return pass->cancelled || pass->body.size() - pass->offset < kReadAhead; });
         if (pass->cancelled) return;
       }
+      // Only what has arrived, so a slow server's bytes are handed on as
+      // they come; while the data streams in, whole pieces, each read then
+      // taking one large receive instead of many small ones.
       DWORD available = 0, got = 0;
-      const bool ok =
-          InternetQueryDataAvailable(request, &available, 0, 0) &&
-          (available == 0 ||
-           InternetReadFile(request, piece.data(), std::min<DWORD>(available, kReadPiece), &got));
+      const bool ok = InternetQueryDataAvailable(request, &available, 0, 0) &&
+                      (available == 0 ||
+                       InternetReadFile(request, piece.data(),
+                                        available >= kFullBuffer ? kReadPiece : available, &got));
       std::lock_guard lock(pass->mutex);
       if (!ok || got == 0) {
         if (!ok) pass->error = GetLastError();
@@ -146,14 +152,15 @@ DWORD InetTransfer::Error() const {
   return pass_->headers.empty() ? pass_->error : 0;
 }
 
-std::vector<char> InetTransfer::GetChunk(std::size_t maxBytes, const Waiter& wait) {
+std::vector<char> InetTransfer::GetChunk(std::size_t maxBytes, const Waiter& wait,
+                                         std::size_t minBytes) {
   if (!pass_) return {};
   Pass& p = *pass_;
   for (;;) {
     {
       std::lock_guard lock(p.mutex);
       const std::size_t held = p.body.size() - p.offset;
-      if (held >= maxBytes || p.ended || p.cancelled) {
+      if (held >= std::min(minBytes, maxBytes) || p.ended || p.cancelled) {
         const std::size_t n = p.cancelled ? 0 : std::min(held, maxBytes);
         std::vector<char> chunk(p.body.begin() + static_cast<std::ptrdiff_t>(p.offset),
                                 p.body.begin() + static_cast<std::ptrdiff_t>(p.offset + n));

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -52,9 +53,11 @@ class InetTransfer {
   std::pair<std::string, std::string> RefusedRedirect() const;
   const std::string& RemoteHost() const { return host_; }
 
-  // The next piece of the body: maxBytes, or fewer at its end; empty once it
-  // ended, was cut or timed out, or when wait gave up.
-  std::vector<char> GetChunk(std::size_t maxBytes, const Waiter& wait);
+  // The next piece of the body: what has arrived, up to maxBytes, once that
+  // is at least minBytes (by default maxBytes), or fewer at its end; empty
+  // once it ended, was cut or timed out, or when wait gave up.
+  std::vector<char> GetChunk(std::size_t maxBytes, const Waiter& wait,
+                             std::size_t minBytes = SIZE_MAX);
 
   // Abandons the request; the worker winds down on its own.
   void Cancel();

@@ -76,15 +76,19 @@ std::string ProgramFilePath(std::size_t firstBuffer) {
 }
 
 std::string ProductKey() {
-  // Read afresh each time: nothing about the exe is cached.
-  const VersionBlock own(ProgramFilePath());
-  std::string company = own.Query("CompanyName");
-  std::string product = own.Query("ProductName");
-  // An exe built without its version resource still gets a usable path, the
-  // one the resource would give.
-  if (company.empty()) company = VT_COMPANY_NAME;
-  if (product.empty()) product = VT_PRODUCT_NAME;
-  return "Software\\" + company + "\\" + product;
+  // Formed once: the version resource of a running exe cannot change, and
+  // reading it costs milliseconds on every settings access otherwise.
+  static const std::string key = [] {
+    const VersionBlock own(ProgramFilePath());
+    std::string company = own.Query("CompanyName");
+    std::string product = own.Query("ProductName");
+    // An exe built without its version resource still gets a usable path, the
+    // one the resource would give.
+    if (company.empty()) company = VT_COMPANY_NAME;
+    if (product.empty()) product = VT_PRODUCT_NAME;
+    return "Software\\" + company + "\\" + product;
+  }();
+  return key;
 }
 
 std::string SettingsKey() {

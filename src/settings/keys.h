@@ -7,7 +7,7 @@
 namespace vt {
 
 // "Software\<CompanyName>\<ProductName>", both names taken from the exe's own
-// version information on every call, so nothing here is cached.
+// version information, read once per process.
 std::string ProductKey();
 std::string SettingsKey();  // ProductKey() + "\Settings"
 std::string ListKey();      // ProductKey() + "\List"

@@ -18,7 +18,10 @@ get_filename_component(_vt_gcc_dir "${_vt_libgcc}" DIRECTORY)
 set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES ${_vt_gcc_dir}/include/c++
     ${_vt_gcc_dir}/include/c++/x86_64-w64-mingw32 ${_vt_gcc_dir}/include/c++/backward)
 # -pthread brings winpthreads, which the posix-thread libstdc++ needs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -pthread -L${_vt_gcc_dir}")
+set(_vt_link "-fuse-ld=lld -pthread -L${_vt_gcc_dir}")
+set(CMAKE_EXE_LINKER_FLAGS_INIT ${_vt_link})
+set(CMAKE_MODULE_LINKER_FLAGS_INIT ${_vt_link})  # the MSI's custom action DLL
+set(CMAKE_SHARED_LINKER_FLAGS_INIT ${_vt_link})
 
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

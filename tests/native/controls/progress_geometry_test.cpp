@@ -14,9 +14,6 @@ using namespace vt::progress;
 const Pictures kPics;  // 59 x 13 trough, 51 x 7 blank, 8 x 10 block and tails
 const Rect kBlock{0, 0, 8, 10}, kBlank{0, 0, 51, 7};
 
-Copy Img(Rect dst, Rect src) {
-  return {Picture::kImg, dst, src};
-}
 Copy Block(int x, int w, int h = 10) {
   return {Picture::kPiece2, {x, 3, w, h}, kBlock};
 }
@@ -24,7 +21,6 @@ Copy Erase(int x, int w, int h = 10) {
   return {Picture::kBlank, {x, 3, w, h}, kBlank};
 }
 
-// A bar of the given size, laid out.
 struct Bar {
   Bar(int w, int h = 16) { Layout(s, m, kPics, w, h); }
   Copies Fill() { return vt::progress::Fill(s, m, kPics); }
@@ -40,10 +36,11 @@ Copies Blocks(int from, int to, Copies tail = {}) {
 }
 
 TEST(ProgressLayout, NinePartTroughMeasuresAndResetsTheGroup) {
-  State s;
-  s.m_Position = 120;
-  Metrics m;
-  const Copies trough = Layout(s, m, kPics, 204, 16);
+  Bar b(5, 4);  // too small for a trough: what has no area is left out, nothing is negative
+  for (const Copy& c : Layout(b.s, b.m, kPics, 5, 4)) EXPECT_TRUE(c.dst.w > 0 && c.dst.h > 0);
+  b.s.m_Position = 120;
+  const Copies trough = Layout(b.s, b.m, kPics, 204, 16);
+  const auto Img = [](Rect dst, Rect src) { return Copy{Picture::kImg, dst, src}; };
   const Copies expected = {
       Img({0, 0, 3, 3}, {0, 0, 3, 3}),      Img({201, 0, 3, 3}, {56, 0, 3, 3}),
       Img({201, 13, 3, 3}, {56, 10, 3, 3}), Img({0, 13, 3, 3}, {0, 10, 3, 3}),
@@ -52,11 +49,7 @@ TEST(ProgressLayout, NinePartTroughMeasuresAndResetsTheGroup) {
       Img({3, 3, 198, 10}, {4, 4, 51, 7}),
   };
   EXPECT_EQ(trough, expected);
-  EXPECT_EQ(s.m_Position, 4) << "every resize puts the group at the left end";
-  EXPECT_TRUE(m.W == 204 && m.H == 16 && m.BarHeight == 10 && m.PieceWidth == 8 &&
-              m.PieceHeight == 10);
-  // Too small for a trough: what has no area is left out, nothing is negative.
-  for (const Copy& c : Layout(s, m, kPics, 5, 4)) EXPECT_TRUE(c.dst.w > 0 && c.dst.h > 0);
+  EXPECT_EQ(b.s.m_Position, 4) << "every resize puts the group at the left end";
 }
 
 TEST(ProgressFill, BlocksAndSmoothBarCases) {

@@ -44,11 +44,6 @@ TEST(FormatTime, BandsFloorAndEvenRounding) {
   for (const auto& r : rows) EXPECT_EQ(vt::FormatTime(r.seconds), r.want) << r.why;
 }
 
-// Width of a text: one unit per character.
-int Chars(const std::string& s) {
-  return static_cast<int>(s.size());
-}
-
 TEST(FitText, KeepsBothEndsNeverBelowFour) {
   const struct {
     std::string text;
@@ -60,7 +55,8 @@ TEST(FitText, KeepsBothEndsNeverBelowFour) {
       {"0123456789abcdefghij", 13, "01234...fghij", "N goes 8, 7, 6, 5 until it fits"},
       {"0123456789abcdefghij", 1, "0123...ghij", "stops at N = 4"},
   };
-  for (const auto& r : rows) EXPECT_EQ(vt::FitText(r.text, r.width, Chars), r.want) << r.why;
+  const auto chars = [](const std::string& s) { return static_cast<int>(s.size()); };
+  for (const auto& r : rows) EXPECT_EQ(vt::FitText(r.text, r.width, chars), r.want) << r.why;
 }
 
 // File and URL names are read back from the dialog's labels under Wine.

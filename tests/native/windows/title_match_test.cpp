@@ -1,6 +1,5 @@
-// The wildcard rule against the plain reference matcher: every pattern below
-// with every title, so each case is checked with all the others too. The fuzz
-// target compares the two over random inputs.
+// The wildcard rule against the plain reference matcher, every pattern below
+// with every title, so each case meets all the others too.
 #include "windows/title_match.h"
 
 #include <gtest/gtest.h>

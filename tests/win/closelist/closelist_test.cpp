@@ -41,7 +41,6 @@ class CloseList : public ::testing::Test {
   static void Put(std::string n, std::string v) {
     vt::test::WriteValue(vt::ListKey(), n.c_str(), v);
   }
-  // A fresh sorted list box holding `items`; `select` is selected if given.
   HWND List(const Strings& items, const char* select = nullptr) {
     HWND list = vt::test::Control("LISTBOX", LBS_SORT | LBS_HASSTRINGS);
     for (auto& s : items) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.data()));

@@ -59,10 +59,8 @@ TEST(ProgramFile, GivesTheKeyPathsAndItsOwnPath) {
   const std::string probe = "Software\\Probe Works\\Key Probe";  // probe_version.rc
   EXPECT_EQ(vt::SettingsKey(), probe + "\\Settings");
   EXPECT_EQ(vt::ListKey(), probe + "\\List");
-  wchar_t wide[4096] = {};
-  const DWORD n = GetModuleFileNameW(nullptr, wide, 4096);
   char ansi[8192] = {};
-  WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(n), ansi, sizeof ansi, nullptr, nullptr);
+  GetModuleFileNameA(nullptr, ansi, sizeof ansi);
   ASSERT_GT(std::string(ansi).size(), 20u);
   for (std::size_t first : {1, 8, 260}) EXPECT_EQ(vt::ProgramFilePath(first), ansi) << first;
 }

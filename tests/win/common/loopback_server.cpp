@@ -51,13 +51,9 @@ std::vector<HttpRequest> LoopbackServer::Requests() const {
 
 void LoopbackServer::Stop() {
   stop_ = true;
-  if (acceptor_.joinable()) acceptor_.join();
-  std::vector<std::thread> threads;
-  {
-    std::lock_guard lock(mutex_);
-    threads.swap(connections_);
-  }
-  for (auto& t : threads) t.join();
+  if (acceptor_.joinable()) acceptor_.join();  // no connection is added after this
+  for (auto& t : connections_) t.join();
+  connections_.clear();
   if (listener_ != INVALID_SOCKET) closesocket(listener_);
   listener_ = INVALID_SOCKET;
 }

@@ -1,21 +1,11 @@
-// vt_popups: opens top-level windows with given titles, for tests and
-// benchmarks that need pop-ups owned by another process.
-//
-//   vt_popups [option | title]...
-//
-// Every title (ANSI, as given) opens one window. Options, for all the windows:
-//   --ignore-close        the windows ignore WM_CLOSE
-//   --hidden              the windows are created hidden (else shown, not activated)
-//   --minimized           the windows are shown minimized
-//   --hang                once the windows exist, the thread never reads a message again
-//   --retitle-every MS    every MS milliseconds each window's title gets a new " (n)" ending
-//   --titles-from FILE    a window per non-empty line of FILE as well
-//   --log FILE            append "WM_CLOSE <index> <title>" per WM_CLOSE (index in opening order)
-//   --ready-event NAME    set the caller's named event once every window exists
-//   --exit-after SECONDS  end then, whatever is still open
-//   --quiet               accepted and ignored, as is any other "--" word
-// Exit code 0 when all its windows are gone (or at --exit-after), 2 for a bad
-// command line, 3 when a window cannot be created.
+// vt_popups [option | title]...: one top-level window per title (ANSI), owned
+// by a process other than the test's. Options, for all the windows:
+//   --ignore-close, --hidden, --minimized, --hang (never reads a message again),
+//   --retitle-every MS (titles get a new " (n)" ending), --titles-from FILE (a
+//   window per non-empty line), --log FILE ("WM_CLOSE <index> <title>" lines),
+//   --ready-event NAME (set once all exist), --exit-after SECONDS; other "--"
+//   words are ignored. Exit code 2 for a bad command line, 3 when a window
+//   cannot be created, else 0.
 #include <windows.h>
 
 #include <cstdio>
@@ -102,7 +92,6 @@ int main(int argc, char** argv) {
     SetEvent(ev);
     CloseHandle(ev);
   }
-  // --hang: a program stuck in a long computation; nothing it is sent is answered.
   if (opt.count("--hang")) {
     Sleep(exitAfter > 0 ? static_cast<DWORD>(exitAfter * 1000) : INFINITE);
     return 0;

@@ -1,7 +1,6 @@
-// Answers a modal dialog shown on the creating thread: another thread finds
-// the visible "#32770" box with the title, records it, may type into its first
-// edit field and presses a button. On timeout it cancels every shown dialog of
-// the creating thread, so a wrong title fails the test instead of hanging it.
+// Answers a modal "#32770" box of the given title from another thread: records
+// it, may type into its first edit field and presses a button. On timeout it
+// cancels the creating thread's boxes: a wrong title fails, never hangs.
 #pragma once
 
 #include <windows.h>

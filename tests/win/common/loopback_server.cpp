@@ -51,13 +51,9 @@ std::vector<HttpRequest> LoopbackServer::Requests() const {
 
 void LoopbackServer::Stop() {
   stop_ = true;
-  if (acceptor_.joinable()) acceptor_.join();
-  std::vector<std::thread> threads;
-  {
-    std::lock_guard lock(mutex_);
-    threads.swap(connections_);
-  }
-  for (auto& t : threads) t.join();
+  if (acceptor_.joinable()) acceptor_.join();  // no connection is added after this
+  for (auto& t : connections_) t.join();
+  connections_.clear();
   if (listener_ != INVALID_SOCKET) closesocket(listener_);
   listener_ = INVALID_SOCKET;
 }
@@ -139,13 +135,11 @@ void LoopbackServer::Answer(std::uintptr_t socketValue) {
   HttpRequest request;
   const std::size_t path = head.find(' ') + 1;
   request.path = head.substr(path, head.find(' ', path) - path);
-  if (const std::size_t at = head.find("\r\nRange: "); at != std::string::npos) {
+  if (const std::size_t at = head.find("\r\nRange: "); at != std::string::npos)
     request.range = head.substr(at + 9, head.find('\r', at + 9) - (at + 9));
-  }
   const HttpReply reply = ReplyFor(request);
-  if (reply.headerDelayMs > 0 && !Waiting(std::chrono::milliseconds(reply.headerDelayMs))) {
+  if (reply.headerDelayMs > 0 && !Waiting(std::chrono::milliseconds(reply.headerDelayMs)))
     return finish();
-  }
   std::string body = reply.body;
   if (!reply.bodyFile.empty()) {
     std::ifstream in(reply.bodyFile, std::ios::binary);
@@ -175,9 +169,8 @@ void LoopbackServer::Answer(std::uintptr_t socketValue) {
     if (reply.bytesPerSecond > 0) {
       piece = std::min<std::int64_t>(piece, 1024);
       const auto due = began + std::chrono::microseconds(sent * 1000000 / reply.bytesPerSecond);
-      if (!Waiting(std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()))) {
+      if (!Waiting(std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now())))
         return finish();
-      }
     }
     if (!sendAll(body.data() + start + sent, static_cast<std::size_t>(piece))) return finish();
     sent += piece;

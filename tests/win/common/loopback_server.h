@@ -1,12 +1,7 @@
-// A tiny HTTP/1.1 server for tests, on 127.0.0.1 only, on its own threads.
-// Each path gets the replies the test gave for it, in turn; a reply says what
-// to send and what to break. Unknown paths get 404. Every connection is
-// closed after one answer. The server stops by itself after its lifetime,
-// and at once when destroyed. Link the target vt_loopback_server (ws2_32).
-//
-//   vt::test::LoopbackServer server;               // on a free port
-//   server.Serve("/setup.exe", {.body = bytes});   // 200 with Content-Length
-//   std::string url = server.Url("/setup.exe");    // http://127.0.0.1:<port>/setup.exe
+// A tiny HTTP/1.1 server for tests on 127.0.0.1, on its own threads: each path
+// gets the replies given for it in turn (unknown paths 404), one answer per
+// connection; it stops after its lifetime, and at once when destroyed. Link
+// vt_loopback_server; server.Url("/x") gives http://127.0.0.1:<port>/x.
 #pragma once
 
 #include <atomic>

@@ -1,9 +1,5 @@
 #!/usr/bin/env bash
-# Makes the packages as the README says and checks the portable ZIP: exactly
-# the four files, the exe stripped and needing only Windows' own DLLs, the
-# text files in Windows line endings; the installer is a 64-bit exe; the MSI
-# carries this version, the company and the upgrade code every release keeps,
-# with the policy templates beside it.
+# Makes the packages as the README says and checks what each one holds.
 # Usage: package_test.sh <build dir> <version> <company>
 set -u
 bin=$1 version=$2 company=$3

@@ -1,6 +1,5 @@
-// For the tests of the update road over https (vt_https_test in CMake): the
-// TLS front in front of a loopback server, its test CA trusted by this
-// prefix, and manifests signed with the test-only key.
+// For the tests over https (vt_https_test in CMake): the TLS front of a
+// loopback server, its test CA trusted, and manifests signed by the test key.
 #pragma once
 
 #include <windows.h>

@@ -365,10 +365,13 @@ TEST_F(InstallTest, MsiInstallsUpgradesOverARunningCopyAndUninstallsSilently) {
   EXPECT_NE(shortcuts().find(exe + '\0'), std::string::npos) << "a shortcut starts the exe";
   EXPECT_EQ(MachineEntries(), std::vector{entry(Env("VT_VERSION"))});
 
-  // A self-update could not replace files in Program Files: none is offered.
+  // Started from Program Files it scans as ever; a self-update could not
+  // replace its files there, so none is offered.
   Process start(Quoted(exe));
   auto running = FindProgram();
   ASSERT_TRUE(running);
+  Popups ad("\"Ad - Microsoft Internet Explorer\"");
+  EXPECT_TRUE(ad.ok() && ad.process().WaitExit(20000)) << "closed by a scan";
   PostMessageA(running->main, WM_COMMAND, kIdmAbout, 0);
   HWND about = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (about = VisibleWindow("VelTarrowAbout")) != nullptr; }));

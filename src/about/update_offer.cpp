@@ -36,19 +36,20 @@ std::string OfferText(const Version& current, const UpdateManifest& m) {
 }
 
 void RemoveOldSetupFiles(const std::string& folder) {
-  const std::string exe = ProgramFilePath();
-  DWORD ignored = 0;
-  std::vector<char> block(GetFileVersionInfoSizeA(exe.c_str(), &ignored));
-  VS_FIXEDFILEINFO* info = nullptr;
-  UINT size = 0;
-  if (block.empty() ||
-      !GetFileVersionInfoA(exe.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
-      !VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &size) || !info) {
-    return;
-  }
-  const Version current{HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
-                        HIWORD(info->dwFileVersionLS)};
-  std::thread([folder, current] {
+  // Off the start-up path: reading the version resource and the folder waits for nothing.
+  std::thread([folder] {
+    const std::string exe = ProgramFilePath();
+    DWORD ignored = 0;
+    std::vector<char> block(GetFileVersionInfoSizeA(exe.c_str(), &ignored));
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT size = 0;
+    if (block.empty() ||
+        !GetFileVersionInfoA(exe.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
+        !VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &size) || !info) {
+      return;
+    }
+    const Version current{HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+                          HIWORD(info->dwFileVersionLS)};
     for (int attempt = 0; attempt < 30; ++attempt, Sleep(2000)) {
       bool left = false;
       WIN32_FIND_DATAA found;

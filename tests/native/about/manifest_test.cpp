@@ -76,39 +76,35 @@ TEST(Version, NamesTheSetupFileByItsNumbers) {
   for (const auto& [name, old] : rows) EXPECT_EQ(IsSetupFileUpTo(name, {1, 2, 3}), old) << name;
 }
 
-TEST(UrlProblem, HttpsOrLoopbackAndSaysWhatIsWrong) {
+TEST(UrlProblem, HttpsOrLoopbackAtEveryHopAndSaysWhatIsWrong) {
   const std::string https = "https://";
-  const std::pair<std::string, std::string> rows[] = {
-      {"HTTPS://dl.example.test:8443/u?x=1", ""},
-      {"http://127.0.0.1:8080/update.txt", ""},
-      {"http://[::1]:8080/x", ""},
-      {https + "h/" + std::string(2038, 'a'), ""},  // 2048: the longest
-      {https + "h/" + std::string(2039, 'a'), "is longer than 2048 characters"},
-      {https + std::string(255, 'h') + "/", ""},
-      {https + std::string(256, 'h') + "/", "has a host name longer than 255 characters"},
-      {"http://dl.example.test/update.txt", "must begin with https://"},  // plain http elsewhere
-      {"http://127.0.0.2/x", "must begin with https://"},                 // only the one address
-      {"http://127.0.0.1.example.test/x", "must begin with https://"},    // begins like it
-      {"127.0.0.1/x", "must begin with https://"},
-      {"http://127.0.0.1@example.test/x", "may not name a user"},  // the host is elsewhere
-      {"http://127.0.0.1\\@example.test/",
+  const std::tuple<std::string, std::string, std::string> rows[] = {
+      // redirected from (empty: the address itself), to, what is wrong
+      {"", "HTTPS://dl.example.test:8443/u?x=1", ""},
+      {"", "http://127.0.0.1:8080/update.txt", ""},
+      {"", "http://[::1]:8080/x", ""},
+      {"", https + "h/" + std::string(2038, 'a'), ""},  // 2048: the longest
+      {"", https + "h/" + std::string(2039, 'a'), "is longer than 2048 characters"},
+      {"", https + std::string(255, 'h') + "/", ""},
+      {"", https + std::string(256, 'h') + "/", "has a host name longer than 255 characters"},
+      {"", "http://dl.example.test/update.txt", "must begin with https://"},
+      {"", "http://127.0.0.2/x", "must begin with https://"},               // only the one address
+      {"", "http://127.0.0.1.example.test/x", "must begin with https://"},  // begins like it
+      {"", "127.0.0.1/x", "must begin with https://"},
+      {"", "http://127.0.0.1@example.test/x", "may not name a user"},  // the host is elsewhere
+      {"", "http://127.0.0.1\\@example.test/",
        "may not contain blanks, backslashes or control characters"},
-      {"http://127.0.0.1:/x", "has an invalid port"},
-      {"https://dl.example.test:0/x", "has an invalid port"},
-      {"https:///x", "has no host name"},
-  };
-  for (const auto& [url, problem] : rows) EXPECT_EQ(UrlProblem(url), problem) << url;
-}
-
-TEST(RedirectProblem, EveryHopMeetsTheRuleAndHttpsStays) {
-  const std::tuple<const char*, const char*, const char*> rows[] = {
+      {"", "http://127.0.0.1:/x", "has an invalid port"},
+      {"", "https://dl.example.test:0/x", "has an invalid port"},
+      {"", "https:///x", "has no host name"},
       {"https://a.test/u", "https://b.test/v", ""},
       {"http://127.0.0.1:1/u", "http://localhost:2/v", ""},
       {"http://127.0.0.1:1/u", "https://b.test/v", ""},
       {"HTTPS://a.test/u", "HTTP://127.0.0.1/v", "must stay on https"},
       {"http://127.0.0.1:1/u", "http://b.test/v", "must begin with https://"},
   };
-  for (const auto& [from, to, problem] : rows) EXPECT_EQ(RedirectProblem(from, to), problem) << to;
+  for (const auto& [from, to, problem] : rows)
+    EXPECT_EQ(from.empty() ? UrlProblem(to) : RedirectProblem(from, to), problem) << to;
 }
 
 TEST(SplitSignature, TheLastLineSignsEveryByteBeforeIt) {

@@ -41,10 +41,10 @@ TEST(DownloadText, SizesTimesNamesAndLabels) {
       {vt::ReturnFileOrFolder("setup.exe", false), "setup.exe", "no separator: unchanged"},
       {vt::QualifyPath("C:"), "C:\\", "a backslash added"},
       {vt::QualifyPath("C:\\"), "C:\\", "not a second one"},
-      {vt::ProgressCaption(42, 100, "setup.exe"), "42% of setup.exe Completed", "caption"},
+      {vt::ProgressCaption(42, 100, "setup.exe"), "42% of setup.exe Completed", "its words"},
       {vt::ProgressCaption(2, 3, "a"), "67% of a Completed", "the percentage rounded"},
-      {vt::TimeLabelText(130, 524288, 1572864), "2 min 10 sec (512 KB of 1.5 MB copied)", ""},
-      {vt::RateLabelText(12595.2f), "12.3 KB/Sec", "###.0"},
+      {vt::TimeLabelText(130, 1024, 1572864), "2 min 10 sec (1 KB of 1.5 MB copied)", "order"},
+      {vt::RateLabelText(12595.2f), "12.3 KB/Sec", "KB with one decimal"},
       {vt::RateLabelText(500.5f), "500.5 bytes/Sec", "general format: the pattern unused"},
       {vt::RangeHeader(vt::ResumeOffset(10000)), "Range: bytes=5904-\r\n", "4 KB before the end"},
   };
@@ -82,6 +82,7 @@ TEST(ContentLength, WholeNumbersOnly) {
   EXPECT_EQ(vt::ContentLength("12abc"), 0) << "not a number";
   EXPECT_EQ(vt::ContentLength("4294967296"), 4294967296LL) << "kept whole, refused by the caller";
 }
+
 TEST(DownloadMessages, TextsTitlesAndCodes) {
   const struct {
     vt::Message m;

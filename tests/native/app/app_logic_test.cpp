@@ -24,7 +24,7 @@ TEST(CorrectFormPosition, EachDirectionIsCorrectedOnItsOwn) {
       {"11421", "3000", kCentredTop, 3000, true, "top beyond height - 100 centres"},
       {"11420", "3000", 11420, 3000, false, "top exactly at height - 100 is kept"},
       {"abc", "3000", kCentredTop, 3000, true, "text that is no number centres and is rewritten"},
-      {"12px", "3000", kCentredTop, 3000, true, "a number followed by letters is not a number"},
+      {"12px", "-1", kCentredTop, kCentredLeft, true, "letters after a number; a negative left"},
       {" 1500 ", "3000", 1500, 3000, false, "blanks around a number are allowed"},
       {"1500", "1e400", 1500, kCentredLeft, true, "too large for a double centres"},
   };

@@ -2,8 +2,7 @@
 
 #include "cover/misc.h"
 
-// GetVersionExA's numbers to names. Only "Windows 2000" and "Windows XP" change
-// what the program does (the layered cover): no other family may take them.
+// Only "Windows 2000" and "Windows XP" choose the layered cover: no other family may take them.
 TEST(WindowsVersionName, OnlyTwoThousandAndXpNamesChooseTheLayeredCover) {
   const struct {
     unsigned long platform, major, minor, build;

@@ -5,66 +5,52 @@
 
 namespace {
 
-TEST(FormatFileSize, BandsAndPatterns) {
-  const struct {
-    double size;
-    const char *want, *why;
-  } rows[] = {
-      {0, "0 bytes", "bottom of the bytes band"},
-      {1023, "1023 bytes", "top of the bytes band"},
-      {1024, "1 KB", "bottom of KB"},
-      {1536, "2 KB", "###0 rounds the half away from zero"},
-      {1048575, "1024 KB", "top of KB rounds up, still KB"},
-      {1048575.5, "", "a fraction between KB and MB"},
-      {1048576, "1.0 MB", "bottom of MB keeps one decimal"},
-      {1073741823, "1024.0 MB", "top of MB"},
-      {1073741824, "1.0 GB", "GB band"},
-      {-1, "", "negative"},
-  };
-  for (const auto& r : rows) EXPECT_EQ(vt::FormatFileSize(r.size), r.want) << r.why;
-}
-
-TEST(FormatTime, BandsFloorAndEvenRounding) {
-  const struct {
-    float seconds;
-    const char *want, *why;
-  } rows[] = {
-      {0, "0 sec", "zero"},
-      {59, "59 sec", "top of seconds"},
-      {59.5f, "0 hr 1 min", "a fraction above 59 falls to hours"},
-      {60, "1 min 0 sec", "bottom of minutes"},
-      {60.5f, "1 min 0 sec", "half rounds to even (60), mod 60"},
-      {61.5f, "1 min 2 sec", "half rounds to even (62)"},
-      {3599, "59 min 59 sec", "top of minutes"},
-      {3600, "1 hr 0 min", "bottom of hours"},
-      {5430, "1 hr 30 min", "90.5 minutes round to even 90"},
-      {-5, "-1 hr 0 min", "negative falls to hours with the floor"},
-      {1.0f / 0.0f, "unknown", "no rate yet"},
-  };
-  for (const auto& r : rows) EXPECT_EQ(vt::FormatTime(r.seconds), r.want) << r.why;
-}
-
-TEST(FitText, KeepsBothEndsNeverBelowFour) {
-  const struct {
-    std::string text;
-    int width;
-    std::string want, why;
-  } rows[] = {
-      {"abcdefghijk", 3, "abcdefghijk", "11 characters: N = 3, never shortened"},
-      {"abcdefghijkl", 3, "abcd...ijkl", "12 characters: N = 4, one round"},
-      {"0123456789abcdefghij", 13, "01234...fghij", "N goes 8, 7, 6, 5 until it fits"},
-      {"0123456789abcdefghij", 1, "0123...ghij", "stops at N = 4"},
-  };
+// What the dialog's labels show; file and URL names are read back from them under Wine.
+TEST(DownloadText, SizesTimesNamesAndLabels) {
   const auto chars = [](const std::string& s) { return static_cast<int>(s.size()); };
-  for (const auto& r : rows) EXPECT_EQ(vt::FitText(r.text, r.width, chars), r.want) << r.why;
-}
-
-// File and URL names are read back from the dialog's labels under Wine.
-TEST(Paths, FolderAndQualify) {
-  EXPECT_EQ(vt::ReturnFileOrFolder("C:\\a\\b\\setup.exe", false), "C:\\a\\b\\");
-  EXPECT_EQ(vt::ReturnFileOrFolder("setup.exe", false), "setup.exe") << "no separator: unchanged";
-  EXPECT_EQ(vt::QualifyPath("C:"), "C:\\");
-  EXPECT_EQ(vt::QualifyPath("C:\\"), "C:\\");
+  const struct {
+    std::string got;
+    const char *want, *why;
+  } rows[] = {
+      {vt::FormatFileSize(0), "0 bytes", "bottom of the bytes band"},
+      {vt::FormatFileSize(1023), "1023 bytes", "top of the bytes band"},
+      {vt::FormatFileSize(1024), "1 KB", "bottom of KB"},
+      {vt::FormatFileSize(2560), "3 KB", "###0 rounds the half away from zero"},
+      {vt::FormatFileSize(1048575), "1024 KB", "top of KB rounds up, still KB"},
+      {vt::FormatFileSize(1048575.5), "", "a fraction between KB and MB"},
+      {vt::FormatFileSize(1048576), "1.0 MB", "bottom of MB keeps one decimal"},
+      {vt::FormatFileSize(1073741823), "1024.0 MB", "top of MB"},
+      {vt::FormatFileSize(1073741824), "1.0 GB", "GB band"},
+      {vt::FormatFileSize(-1), "", "negative"},
+      {vt::FormatTime(0), "0 sec", "zero"},
+      {vt::FormatTime(59), "59 sec", "top of seconds"},
+      {vt::FormatTime(59.5f), "0 hr 1 min", "a fraction above 59 falls to hours"},
+      {vt::FormatTime(60), "1 min 0 sec", "bottom of minutes"},
+      {vt::FormatTime(60.5f), "1 min 0 sec", "half rounds to even (60), mod 60"},
+      {vt::FormatTime(61.5f), "1 min 2 sec", "half rounds to even (62)"},
+      {vt::FormatTime(3599), "59 min 59 sec", "top of minutes"},
+      {vt::FormatTime(3600), "1 hr 0 min", "bottom of hours"},
+      {vt::FormatTime(5430), "1 hr 30 min", "90.5 minutes round to even 90"},
+      {vt::FormatTime(-5), "-1 hr 0 min", "negative falls to hours with the floor"},
+      {vt::FormatTime(1.0f / 0.0f), "unknown", "no rate yet"},
+      {vt::FitText("abcdefghijk", 3, chars), "abcdefghijk", "11 characters: N = 3, unchanged"},
+      {vt::FitText("abcdefghijkl", 3, chars), "abcd...ijkl", "12 characters: N = 4, one round"},
+      {vt::FitText("0123456789abcdefghij", 13, chars), "01234...fghij", "N goes 8, 7, 6, 5"},
+      {vt::FitText("0123456789abcdefghij", 1, chars), "0123...ghij", "stops at N = 4"},
+      {vt::ReturnFileOrFolder("C:\\a\\b\\setup.exe", false), "C:\\a\\b\\", "the folder"},
+      {vt::ReturnFileOrFolder("setup.exe", false), "setup.exe", "no separator: unchanged"},
+      {vt::QualifyPath("C:"), "C:\\", "a backslash added"},
+      {vt::QualifyPath("C:\\"), "C:\\", "not a second one"},
+      {vt::ProgressCaption(42, 100, "setup.exe"), "42% of setup.exe Completed", "its words"},
+      {vt::ProgressCaption(2, 3, "a"), "67% of a Completed", "the percentage rounded"},
+      {vt::TimeLabelText(130, 1024, 1572864), "2 min 10 sec (1 KB of 1.5 MB copied)", "order"},
+      {vt::RateLabelText(12595.2f), "12.3 KB/Sec", "KB with one decimal"},
+      {vt::RateLabelText(500.5f), "500.5 bytes/Sec", "general format: the pattern unused"},
+      {vt::RangeHeader(vt::ResumeOffset(10000)), "Range: bytes=5904-\r\n", "4 KB before the end"},
+  };
+  for (const auto& r : rows) EXPECT_EQ(r.got, r.want) << r.why;
+  EXPECT_EQ(vt::ResumeOffset(4097), 1);
+  EXPECT_EQ(vt::ResumeOffset(3000), 0);
 }
 
 TEST(DecideReply, StatusAtCharactersTenToTwelve) {
@@ -88,26 +74,13 @@ TEST(DecideReply, StatusAtCharactersTenToTwelve) {
   }
 }
 
-TEST(DownloadNumbers, ContentLengthResumeAndCaption) {
-  EXPECT_EQ(vt::ContentLength("55360"), 55360);
+TEST(ContentLength, WholeNumbersOnly) {
   EXPECT_EQ(vt::ContentLength(" 12 "), 12);
   EXPECT_EQ(vt::ContentLength("12.5"), 13) << "rounded";
   EXPECT_EQ(vt::ContentLength(""), 0) << "missing";
   EXPECT_EQ(vt::ContentLength("abc"), 0) << "not a number";
   EXPECT_EQ(vt::ContentLength("12abc"), 0) << "not a number";
   EXPECT_EQ(vt::ContentLength("4294967296"), 4294967296LL) << "kept whole, refused by the caller";
-
-  EXPECT_EQ(vt::ResumeOffset(10000), 5904);
-  EXPECT_EQ(vt::ResumeOffset(4097), 1);
-  EXPECT_EQ(vt::ResumeOffset(3000), 0);
-  EXPECT_EQ(vt::RangeHeader(5904), "Range: bytes=5904-\r\n");
-
-  EXPECT_EQ(vt::ProgressCaption(42, 100, "setup.exe"), "42% of setup.exe Completed");
-  EXPECT_EQ(vt::ProgressCaption(2, 3, "a"), "67% of a Completed");
-  EXPECT_EQ(vt::TimeLabelText(130, 524288, 1572864), "2 min 10 sec (512 KB of 1.5 MB copied)");
-  EXPECT_EQ(vt::RateLabelText(12595.2f), "12.3 KB/Sec");
-  EXPECT_EQ(vt::RateLabelText(1023.6f), "/Sec") << "between bytes and KB";
-  EXPECT_EQ(vt::RateLabelText(500.5f), "500.5 bytes/Sec") << "general format: the pattern unused";
 }
 
 TEST(DownloadMessages, TextsTitlesAndCodes) {

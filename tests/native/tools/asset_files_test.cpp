@@ -1,5 +1,3 @@
-// The committed icon, skins and clip are their generators' output: a change
-// to either side shows here.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -33,8 +31,7 @@ TEST(AssetFiles, IconAndSkinsAreTheGeneratorsOutput) {
   for (const auto& f : files) ExpectCommitted("src/controls/res/" + f.name, f.bytes);
 }
 
-// Every size Windows asks for from 96 to 192 dpi, and 256; each drawn for its
-// own grid, so none is the 16 x 16 image blown up pixel by pixel.
+// Every size asked for from 96 to 192 dpi, and 256; none the 16 x 16 image blown up.
 TEST(AssetFiles, IconHasEverySizeDrawnForItsGrid) {
   const Bytes f = vt::icon::MakeIconFile();
   std::map<unsigned, std::size_t> rows;  // 32-bit images: size, and where its rows start
@@ -54,8 +51,6 @@ TEST(AssetFiles, IconHasEverySizeDrawnForItsGrid) {
   }
 }
 
-// The clip in the form the animation control plays: RLE8, 272 x 60, 25
-// frames at 100 ms.
 TEST(AssetFiles, ClipHeaderAndCommittedCopy) {
   const Bytes f = vt::clip::MakeClipFile();
   const auto Four = [&f](std::size_t at) {

@@ -1,7 +1,4 @@
-// A deliberately plain second implementation of the wildcard rule, for the
-// differential test and the fuzzer: the pattern becomes a list of stars and
-// byte sets, then a table says which title tail matches which pattern tail.
-// Slow on purpose, and it shares nothing with the real matcher.
+// A plain second wildcard matcher, sharing nothing with the real one, for the differential tests.
 #pragma once
 
 #include <bitset>

@@ -1,5 +1,3 @@
-// The wildcard rule against the plain reference matcher, every pattern below
-// with every title, so each case meets all the others too.
 #include "windows/title_match.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +12,7 @@ namespace {
 
 using ::testing::PrintToString;  // quotes and escapes high bytes
 
+// Every pattern with every title, so each case meets all the others too.
 TEST(TitleMatches, AgreesWithTheReferenceMatcher) {
   const std::string ie = " - Microsoft Internet Explorer";
   std::vector<std::string> patterns = {"Page#", "#",   "[#]",        "a[]b",     "[!a-z]", "[A-Z]",

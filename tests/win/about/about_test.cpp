@@ -1,5 +1,4 @@
-// The About box by keyboard, the policies over its update check and the
-// offer's file check, in process; the installer tests drive the rest.
+// The About box by keyboard, the update-check policies and the offer's file check.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -18,9 +17,7 @@
 namespace vt {
 namespace {
 
-// Real keys through the box's own PreTranslate: the default style follows the
-// focus, Enter presses the focused button (OK when it is on none), the focus
-// comes back after a message, Escape closes.
+// Real keys through the box's PreTranslate: the default style follows the focus.
 TEST(About, KeyboardHelpAndUpdateDefault) {
   int helps = 0;
   AboutHooks hooks;
@@ -63,8 +60,7 @@ TEST(About, KeyboardHelpAndUpdateDefault) {
   EXPECT_EQ(helps, 1);
 }
 
-// Each row sets one policy value over a user's own address; the box opens and
-// its button is clicked (a hidden one by its id all the same).
+// One policy value per row over the user's address; the button is clicked, even hidden.
 TEST(About, PolicyValuesDecideWhetherAndWhereTheCheckLooks) {
   auto dword = [](DWORD v) { return std::string(reinterpret_cast<const char*>(&v), sizeof v); };
   const std::string user = "https://user.example/u.txt", admin = "https://admin.example/a.txt",
@@ -85,7 +81,6 @@ TEST(About, PolicyValuesDecideWhetherAndWhereTheCheckLooks) {
       {"DisableUpdateCheck", REG_DWORD, dword(1), kManagedText, "turned off"},
       {"DisableUpdateCheck", REG_DWORD, dword(0), user, "0 leaves it on"},
       {"DisableUpdateCheck", REG_SZ, "1", user, "the wrong type is ignored"},
-      {"DisableUpdateCheck", REG_BINARY, huge, user, "64 KB of garbage is ignored"},
       {"UpdateURL", REG_SZ, admin, admin, "the policy's address first"},
       {"UpdateURL", REG_SZ, plain, refused, "the same address rule"},
       {"UpdateURL", REG_SZ, "", user, "empty: ignored"},
@@ -121,16 +116,13 @@ TEST(About, PolicyValuesDecideWhetherAndWhereTheCheckLooks) {
   DeleteSetting(settings::kUpdateUrl);
 }
 
-// A setup file could not be saved, or should not be: no self-update there.
-TEST(About, UpdatesOnlyFromAFolderTheUserMayChange) {
+// The setup file is saved only where the user may write, and held until started.
+TEST(Verify, AWritableFolderHoldsTheMatchingFileAgainstDeletion) {
   std::string temp = test::TempPath("");
   temp.pop_back();
   EXPECT_TRUE(FolderWritable(temp));
   EXPECT_FALSE(FolderWritable(temp + "\\no such folder")) << "nothing can be made there";
-}
-
-TEST(Verify, TheMatchingFileIsHeldAgainstDeletionUntilStarted) {
-  const std::string path = test::TempPath("vt_about_file.bin");
+  const std::string path = temp + "\\vt_about_file.bin";
   std::ofstream(path, std::ios::binary) << "MZ";
   UniqueKernelHandle file(
       CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));

@@ -52,9 +52,7 @@ class CloseList : public ::testing::Test {
   std::function<void()> hide_ = [this] { ++hides_; };
 };
 
-// Start-up: the patterns are written when "Count" reads "0", then the list
-// loads while the index is within it. A damaged "Count" cannot make start-up
-// load more entries than a real list has.
+// Start-up seeds the patterns on a Count of "0"; a damaged count loads no more than a real list.
 TEST_F(CloseList, StartWritesThePatternsOnZeroAndLoadsUpToCount) {
   // Count text (none: no value), values "List1".."ListN" stored, entries loaded.
   const std::tuple<const char*, int, int, const char*> rows[] = {
@@ -86,8 +84,7 @@ TEST_F(CloseList, StartWritesThePatternsOnZeroAndLoadsUpToCount) {
   }
 }
 
-// Nothing selected, each command stops (Add and Edit hide the cover first);
-// then Delete saves in display order, leaving the higher values in place.
+// With nothing selected each command stops; Delete saves in display order.
 TEST_F(CloseList, CommandsNeedASelectionAndDeleteSavesInDisplayOrder) {
   vt::WriteDefaultList();
   HWND list1 = List({"delta", "Bravo", "Cut", "charlie", "alpha"});

@@ -102,7 +102,7 @@ TEST_F(ProgressBar, DrawsTroughBlocksSmoothBarAndLooksAndRepaints) {
   EXPECT_EQ(Shot(hwnd).px, half.px) << "repainted from its surface";
 
   bar->Style(2);  // the smooth bar from 3 to Fill, then the erase from 99
-  Pixels s = Shot(hwnd);
+  const Pixels s = Shot(hwnd);
   EXPECT_TRUE(BlockAt(s, 3) && BlockAt(s, 98) && EmptyAt(s, 99) && EmptyAt(s, 150));
   bar->Style(0);  // a fresh trough under the blocks, not the smooth bar's remains
   EXPECT_TRUE(EmptyAt(Shot(hwnd), 12) && BlockAt(Shot(hwnd), 4));
@@ -113,11 +113,6 @@ TEST_F(ProgressBar, DrawsTroughBlocksSmoothBarAndLooksAndRepaints) {
   bar->ProgressLook(8);  // outside the bank: stored, the pictures stay
   bar->Value(52);
   EXPECT_TRUE(BlockAt(Shot(hwnd), 50, 3 * 3 + 2) && bar->ProgressLook() == 8);
-  // A resize lays out an empty trough of the new size and restarts the group.
-  SetWindowPos(hwnd, nullptr, 0, 0, 300, 20, SWP_NOMOVE | SWP_NOZORDER);
-  s = Shot(hwnd);
-  EXPECT_EQ(s.At(299, 19), img.At(58, 12)) << "the surface grew with the window";
-  EXPECT_EQ(s.At(50, 10), s.At(250, 10)) << "no fill after a plain resize";
 }
 
 TEST_F(ProgressBar, ValueIsClampedAndMinMaxRefusalsShowTheirMessage) {
@@ -186,6 +181,7 @@ TEST_F(ProgressBar, AutoRunFramesThenSavedPropertiesReadAndWritten) {
   for (int w : {204, 205, 206, 207, 208}) {
     SetWindowPos(hwnd, nullptr, 0, 0, w, 16, SWP_NOMOVE | SWP_NOZORDER);
     const Pixels trough = Shot(hwnd);  // a resize lays out the empty trough
+    EXPECT_EQ(trough.At(w - 1, 15), Skin(IDB_XPPB_IMG).At(58, 12)) << "the surface grew";
     bool reached = false;
     for (int tick = 1; tick <= 40; ++tick) {
       SendMessageA(hwnd, WM_TIMER, 1, 0);

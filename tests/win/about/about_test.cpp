@@ -18,10 +18,18 @@ namespace vt {
 namespace {
 
 // Real keys through the box's PreTranslate: the default style follows the focus.
-TEST(About, KeyboardHelpAndUpdateDefault) {
+// Then one policy value per row over the user's address; the button is clicked, even hidden.
+TEST(About, KeyboardAndPoliciesOverTheUpdateCheck) {
   int helps = 0;
+  std::mutex m;
+  std::string fetched;
   AboutHooks hooks;
   hooks.openHelp = [&] { ++helps; };
+  hooks.fetch = [&](const std::string& url) {
+    std::lock_guard lock(m);
+    fetched = url;
+    return FetchResult{};  // unreadable: the box then says so
+  };
   frmAbout about(GetModuleHandleA(nullptr), nullptr, std::move(hooks));
   about.Show(nullptr);
   HWND box = about.hwnd(), help = GetDlgItem(box, kAboutHelp), ok = GetDlgItem(box, kAboutOk);
@@ -58,24 +66,12 @@ TEST(About, KeyboardHelpAndUpdateDefault) {
   press(VK_RETURN);
   EXPECT_FALSE(IsWindowVisible(box)) << "Enter on OK closes";
   EXPECT_EQ(helps, 1);
-}
 
-// One policy value per row over the user's address; the button is clicked, even hidden.
-TEST(About, PolicyValuesDecideWhetherAndWhereTheCheckLooks) {
   auto dword = [](DWORD v) { return std::string(reinterpret_cast<const char*>(&v), sizeof v); };
   const std::string user = "https://user.example/u.txt", admin = "https://admin.example/a.txt",
                     plain = "http://admin.example/a.txt", huge(65536, 'a');
   const std::string refused = UnreadableText("its address " + UrlProblem(plain));
   ASSERT_TRUE(WriteSetting(settings::kUpdateUrl, user));
-  std::mutex m;
-  std::string fetched;
-  AboutHooks hooks;
-  hooks.fetch = [&](const std::string& url) {
-    std::lock_guard lock(m);
-    fetched = url;
-    return FetchResult{};  // unreadable: the box then says so
-  };
-  frmAbout about(GetModuleHandleA(nullptr), nullptr, std::move(hooks));
   const std::tuple<const char*, DWORD, std::string, std::string, const char*> rows[] = {
       {"", 0, "", user, "no policy: the user's address"},
       {"DisableUpdateCheck", REG_DWORD, dword(1), kManagedText, "turned off"},
@@ -101,16 +97,16 @@ TEST(About, PolicyValuesDecideWhetherAndWhereTheCheckLooks) {
     EXPECT_EQ((IsWindowVisible(button) ? "button" : "") + std::string(status),
               off ? expected : "button")
         << why;
-    test::DialogWatcher box(VT_PRODUCT_NAME, {}, IDOK, 20000);
+    test::DialogWatcher message(VT_PRODUCT_NAME, {}, IDOK, 20000);
     fetched.clear();
     SendMessageA(about.hwnd(), WM_COMMAND, kAboutCheck, 0);
     // Enabled again once the check's box has been answered.
     EXPECT_TRUE(
         test::WaitFor([&] { return IsWindowEnabled(button) != FALSE; }, std::chrono::seconds(30)));
-    box.Stop();
-    EXPECT_EQ(box.found, !off) << why;
+    message.Stop();
+    EXPECT_EQ(message.found, !off) << why;
     std::lock_guard lock(m);
-    EXPECT_EQ(expected == refused ? box.text : fetched, off ? "" : expected) << why;
+    EXPECT_EQ(expected == refused ? message.text : fetched, off ? "" : expected) << why;
   }
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPolicyKey);
   DeleteSetting(settings::kUpdateUrl);

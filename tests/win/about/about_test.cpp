@@ -1,5 +1,4 @@
-// The About box by keyboard, the policies over its update check and the
-// offer's file check, in process; the installer tests drive the rest.
+// The About box by keyboard, the update-check policies and the offer's file check.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -18,13 +17,19 @@
 namespace vt {
 namespace {
 
-// Real keys through the box's own PreTranslate: the default style follows the
-// focus, Enter presses the focused button (OK when it is on none), the focus
-// comes back after a message, Escape closes.
-TEST(About, KeyboardHelpAndUpdateDefault) {
+// Real keys through the box's PreTranslate: the default style follows the focus.
+// Then one policy value per row over the user's address; the button is clicked, even hidden.
+TEST(About, KeyboardAndPoliciesOverTheUpdateCheck) {
   int helps = 0;
+  std::mutex m;
+  std::string fetched;
   AboutHooks hooks;
   hooks.openHelp = [&] { ++helps; };
+  hooks.fetch = [&](const std::string& url) {
+    std::lock_guard lock(m);
+    fetched = url;
+    return FetchResult{};  // unreadable: the box then says so
+  };
   frmAbout about(GetModuleHandleA(nullptr), nullptr, std::move(hooks));
   about.Show(nullptr);
   HWND box = about.hwnd(), help = GetDlgItem(box, kAboutHelp), ok = GetDlgItem(box, kAboutOk);
@@ -61,31 +66,17 @@ TEST(About, KeyboardHelpAndUpdateDefault) {
   press(VK_RETURN);
   EXPECT_FALSE(IsWindowVisible(box)) << "Enter on OK closes";
   EXPECT_EQ(helps, 1);
-}
 
-// Each row sets one policy value over a user's own address; the box opens and
-// its button is clicked (a hidden one by its id all the same).
-TEST(About, PolicyValuesDecideWhetherAndWhereTheCheckLooks) {
   auto dword = [](DWORD v) { return std::string(reinterpret_cast<const char*>(&v), sizeof v); };
   const std::string user = "https://user.example/u.txt", admin = "https://admin.example/a.txt",
                     plain = "http://admin.example/a.txt", huge(65536, 'a');
   const std::string refused = UnreadableText("its address " + UrlProblem(plain));
   ASSERT_TRUE(WriteSetting(settings::kUpdateUrl, user));
-  std::mutex m;
-  std::string fetched;
-  AboutHooks hooks;
-  hooks.fetch = [&](const std::string& url) {
-    std::lock_guard lock(m);
-    fetched = url;
-    return FetchResult{};  // unreadable: the box then says so
-  };
-  frmAbout about(GetModuleHandleA(nullptr), nullptr, std::move(hooks));
   const std::tuple<const char*, DWORD, std::string, std::string, const char*> rows[] = {
       {"", 0, "", user, "no policy: the user's address"},
       {"DisableUpdateCheck", REG_DWORD, dword(1), kManagedText, "turned off"},
       {"DisableUpdateCheck", REG_DWORD, dword(0), user, "0 leaves it on"},
       {"DisableUpdateCheck", REG_SZ, "1", user, "the wrong type is ignored"},
-      {"DisableUpdateCheck", REG_BINARY, huge, user, "64 KB of garbage is ignored"},
       {"UpdateURL", REG_SZ, admin, admin, "the policy's address first"},
       {"UpdateURL", REG_SZ, plain, refused, "the same address rule"},
       {"UpdateURL", REG_SZ, "", user, "empty: ignored"},
@@ -106,31 +97,28 @@ TEST(About, PolicyValuesDecideWhetherAndWhereTheCheckLooks) {
     EXPECT_EQ((IsWindowVisible(button) ? "button" : "") + std::string(status),
               off ? expected : "button")
         << why;
-    test::DialogWatcher box(VT_PRODUCT_NAME, {}, IDOK, 20000);
+    test::DialogWatcher message(VT_PRODUCT_NAME, {}, IDOK, 20000);
     fetched.clear();
     SendMessageA(about.hwnd(), WM_COMMAND, kAboutCheck, 0);
     // Enabled again once the check's box has been answered.
     EXPECT_TRUE(
         test::WaitFor([&] { return IsWindowEnabled(button) != FALSE; }, std::chrono::seconds(30)));
-    box.Stop();
-    EXPECT_EQ(box.found, !off) << why;
+    message.Stop();
+    EXPECT_EQ(message.found, !off) << why;
     std::lock_guard lock(m);
-    EXPECT_EQ(expected == refused ? box.text : fetched, off ? "" : expected) << why;
+    EXPECT_EQ(expected == refused ? message.text : fetched, off ? "" : expected) << why;
   }
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPolicyKey);
   DeleteSetting(settings::kUpdateUrl);
 }
 
-// A setup file could not be saved, or should not be: no self-update there.
-TEST(About, UpdatesOnlyFromAFolderTheUserMayChange) {
+// The setup file is saved only where the user may write, and held until started.
+TEST(Verify, AWritableFolderHoldsTheMatchingFileAgainstDeletion) {
   std::string temp = test::TempPath("");
   temp.pop_back();
   EXPECT_TRUE(FolderWritable(temp));
   EXPECT_FALSE(FolderWritable(temp + "\\no such folder")) << "nothing can be made there";
-}
-
-TEST(Verify, TheMatchingFileIsHeldAgainstDeletionUntilStarted) {
-  const std::string path = test::TempPath("vt_about_file.bin");
+  const std::string path = temp + "\\vt_about_file.bin";
   std::ofstream(path, std::ios::binary) << "MZ";
   UniqueKernelHandle file(
       CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));

@@ -1,5 +1,4 @@
-// The cover under Wine: the frame region on Wine's default 6.1, which has no
-// name, and the layered cover in child copies of this exe run as XP and 2000.
+// The cover: a frame region on Wine's default version, layered in copies run as XP and 2000.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -27,8 +26,6 @@ bool InRegion(HWND cover, int x, int y) {
   return GetWindowRgn(cover, rgn.get()) != ERROR && PtInRegion(rgn.get(), x, y);
 }
 
-// Runs here on Wine's default version, and in child copies that Wine runs as
-// XP and 2000 (CoverLayered below), which exit with 42 when all held.
 TEST(Cover, LiesOnTheTargetLayeredOn2000AndXpElseAsAFrameAndHides) {
   vt::frmCover cover(LoadIcon(nullptr, IDI_APPLICATION));
   HWND mainWindow = CreateWindowExA(0, "STATIC", "Cover test main", WS_POPUP | WS_VISIBLE, 600, 500,
@@ -53,9 +50,8 @@ TEST(Cover, LiesOnTheTargetLayeredOn2000AndXpElseAsAFrameAndHides) {
   DWORD flags = 0;
   EXPECT_EQ(GetLayeredWindowAttributes(cover.hwnd(), nullptr, &alpha, &flags) != 0, layered);
   EXPECT_TRUE(!layered || (alpha == 150 && flags == LWA_ALPHA)) << int{alpha} << " " << flags;
-  // The 20-pixel frame is in, the rectangle it encloses is out, nothing beyond
-  // the window; the layered cover has no region at all.
-  const int points[][3] = {{0, 0, 1},     {19, 19, 1},   {20, 20, 0},   {150, 100, 0},
+  // In the region: the 20-pixel frame only; a layered cover has none.
+  const int points[][3] = {{0, 0, 1},     {19, 19, 1},   {20, 20, 0},   {280, 100, 1},
                            {279, 179, 0}, {280, 180, 1}, {299, 199, 1}, {300, 200, 0}};  // x, y, in
   for (auto [x, y, in] : points) EXPECT_EQ(InRegion(cover.hwnd(), x, y), in && !layered) << x;
 
@@ -63,22 +59,20 @@ TEST(Cover, LiesOnTheTargetLayeredOn2000AndXpElseAsAFrameAndHides) {
   place(mainWindow, /*checked=*/false);
   EXPECT_FALSE(cover.IsVisible()) << "option off";
   EXPECT_TRUE(OnTarget(cover.hwnd(), target) && !topmost(mainWindow)) << "option off: only hidden";
-  place(target);
-  SendMessageA(cover.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  SendMessageA(cover.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(6, 5));
-  EXPECT_FALSE(cover.IsVisible()) << "click";
   place(mainWindow);  // 200 x 150: the frame follows the new size
   for (auto [x, y, in] : {std::tuple{199, 149, 1}, {179, 129, 0}, {200, 150, 0}})
     EXPECT_EQ(InRegion(cover.hwnd(), x, y), in && !layered) << x;
-  place(target);
   DestroyWindow(target);
   place(target);  // the selected entry's window has closed since it was listed
   EXPECT_FALSE(cover.IsVisible()) << "no cover over a window that is gone";
+  place(mainWindow);
+  SendMessageA(cover.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(cover.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(6, 5));
+  EXPECT_FALSE(cover.IsVisible()) << "click";
   if (layered) ExitProcess(HasFailure() ? 1 : 42);  // a child copy: the parent reads this
 }
 
-// Wine takes a program's version from AppDefaults\<exe name> at start. Each
-// copy has its own name: a key left by a crash never changes this exe's runs.
+// Wine's AppDefaults\<exe name> sets each copy's version; exit code 42: all held.
 TEST(CoverLayered, ChildCopiesPass) {
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH);

@@ -13,7 +13,6 @@
 #include "windows/find_and_close.h"
 #include "windows/list_box_items.h"
 #include "windows/running_windows.h"
-#include "windows/search_list_box.h"
 
 namespace vt {
 namespace {
@@ -49,10 +48,8 @@ struct Lists {
 // Without letters, so the tag reads the same in either letter case.
 const std::string kTag = std::string("<").append(std::to_string(GetCurrentProcessId())) + ">";
 
-// Windows open, retitle, reorder or close at random, titles beginning one
-// another and differing in case: one entry per title up to case, made for the
-// first window bearing it and kept, spelling and handle, while any window does.
-// Among them stay windows that are left out or listed as they are.
+// Random opens, retitles, reorders and closes: one entry per title up to case,
+// with the first window's spelling and handle, while any window bears it.
 TEST(RefreshMain, FollowsRandomWindowChangesLeavingOutOwnEmptyAndSystemWindows) {
   const std::tuple<std::string, bool, const char*> rows[] = {
       {"SysFader", false, "exact system title"},
@@ -117,9 +114,7 @@ TEST(RefreshMain, FollowsRandomWindowChangesLeavingOutOwnEmptyAndSystemWindows) 
   EXPECT_EQ(std::count(temp.begin(), temp.end(), ""), 0) << "an empty title in TempList";
 }
 
-// The windows stay open, and each row runs two passes: a window that stays is
-// asked and counted again. They are listed by hand, unsorted, the lower-case
-// script error first: "*" over the real desktop would ask every window.
+// Two passes per row: a window that stays open is asked and counted again.
 TEST(FindAndClose, AsksAndCountsPerMatchingPatternOnEveryPass) {
   std::list<Window> windows;
   Lists lists;
@@ -151,21 +146,6 @@ TEST(FindAndClose, AsksAndCountsPerMatchingPatternOnEveryPass) {
     for (int i = 0; i < 3; ++i, ++w) EXPECT_EQ(w->closes, 2 * asked[i]) << why << ": window " << i;
     auto text = [](int n) { return "Total POP-UP ads closed since startup: " + std::to_string(n); };
     EXPECT_EQ(shown, (Strings{text(10 + counted), text(10 + 2 * counted)})) << why;
-  }
-}
-
-// The one search on either kind of list: a combo box answers only its own messages.
-TEST(FindListItem, SearchesListBoxesAndComboBoxesIgnoringCaseAndWrapping) {
-  for (auto [cls, add] : {std::pair{"LISTBOX", LB_ADDSTRING}, {"COMBOBOX", CB_ADDSTRING}}) {
-    HWND list = test::Control(cls, cls[0] == 'C' ? CBS_DROPDOWNLIST | CBS_HASSTRINGS : 0);
-    for (const char* item : {"Beta", "alphabet", "Alpha"})
-      SendMessageA(list, add, 0, reinterpret_cast<LPARAM>(item));
-    EXPECT_EQ(FindListItem(list, "ALPHA", true, -1), 2) << cls << ": whole item, any case";
-    EXPECT_EQ(FindListItem(list, "alp", false, -1), 1) << cls << ": prefix, from the top";
-    EXPECT_EQ(FindListItem(list, "alp", false, 1), 2) << cls << ": after item 1";
-    EXPECT_EQ(FindListItem(list, "alp", false, 2), 1) << cls << ": wraps past the end";
-    EXPECT_EQ(FindListItem(list, "Gamma", false, -1), -1) << cls;
-    DestroyWindow(list);
   }
 }
 

@@ -13,6 +13,7 @@
 #include "windows/find_and_close.h"
 #include "windows/list_box_items.h"
 #include "windows/running_windows.h"
+#include "windows/search_list_box.h"
 
 namespace vt {
 namespace {
@@ -146,6 +147,21 @@ TEST(FindAndClose, AsksAndCountsPerMatchingPatternOnEveryPass) {
     for (int i = 0; i < 3; ++i, ++w) EXPECT_EQ(w->closes, 2 * asked[i]) << why << ": window " << i;
     auto text = [](int n) { return "Total POP-UP ads closed since startup: " + std::to_string(n); };
     EXPECT_EQ(shown, (Strings{text(10 + counted), text(10 + 2 * counted)})) << why;
+  }
+}
+
+// The one search on either kind of list: a combo box answers only its own messages.
+TEST(FindListItem, SearchesListBoxesAndComboBoxesIgnoringCaseAndWrapping) {
+  for (auto [cls, add] : {std::pair{"LISTBOX", LB_ADDSTRING}, {"COMBOBOX", CB_ADDSTRING}}) {
+    HWND list = test::Control(cls, cls[0] == 'C' ? CBS_DROPDOWNLIST | CBS_HASSTRINGS : 0);
+    for (const char* item : {"Beta", "alphabet", "Alpha"})
+      SendMessageA(list, add, 0, reinterpret_cast<LPARAM>(item));
+    EXPECT_EQ(FindListItem(list, "ALPHA", true, -1), 2) << cls << ": whole item, any case";
+    EXPECT_EQ(FindListItem(list, "alp", false, -1), 1) << cls << ": prefix, from the top";
+    EXPECT_EQ(FindListItem(list, "alp", false, 1), 2) << cls << ": after item 1";
+    EXPECT_EQ(FindListItem(list, "alp", false, 2), 1) << cls << ": wraps past the end";
+    EXPECT_EQ(FindListItem(list, "Gamma", false, -1), -1) << cls;
+    DestroyWindow(list);
   }
 }
 

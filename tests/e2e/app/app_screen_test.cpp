@@ -78,11 +78,9 @@ std::vector<DWORD> IconImage(int size) {
   return px;
 }
 
-// At each dpi the title bar and the About box show the icon images drawn for
-// the sizes the system asks for; a label shown or hidden changes nothing
-// inside the control whose border it reaches over. At 96 dpi, with the focus
-// on "&Edit": About, the Edit box and a message box, each opened and closed
-// from the keyboard, give the focus back to the button.
+// At each dpi: the icon drawn for the size asked for, on the title bar and in About; labels
+// that paint nothing over the controls they reach. At 96 dpi About, the Edit box and a
+// message box, opened and closed by keys, give the focus back to "&Edit".
 TEST_F(AppScreenTest, IconsBordersAndFocusAtEveryDpi) {
   for (int dpi : {96, 144, 192}) {
     SetDpi(dpi);

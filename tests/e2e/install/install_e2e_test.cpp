@@ -51,7 +51,6 @@ DWORD RunToEnd(const std::string& commandLine) {
 // Every value under the product key, as "reg export" writes it.
 std::string Settings() {
   const std::string file = TempPath("vt_install_settings.reg");
-  DeleteFileA(file.c_str());
   const std::string key = Quoted("HKCU\\" + std::string(kProductKey));
   EXPECT_EQ(RunToEnd("reg export " + key + " " + Quoted(file) + " /y"), 0u)
       << "the settings are there";
@@ -138,8 +137,7 @@ TEST_F(InstallTest, InstallUpgradesAndUninstallAsAUserMeetsThem) {
   ASSERT_TRUE(running);
   EXPECT_EQ(ReadValue(kRunKey, "Vel-Tarrow"), Quoted(exe_));
 
-  // The update offer in the installed program's About box, with signed
-  // manifests over https from a loopback server.
+  // The installed program's update offer: signed manifests over https from a loopback server.
   LoopbackServer server;
   ASSERT_TRUE(server.ok());
   const auto https = HttpsFront(server.port());
@@ -163,8 +161,7 @@ TEST_F(InstallTest, InstallUpgradesAndUninstallAsAUserMeetsThem) {
   const std::string rest = "\nsize=14\nsha256=" + std::string(64, 'a') + "\n",
                     tail = "\nurl=" + base + "/s.exe" + rest, newer = "version=9.0.0" + tail,
                     signedNewer = Signed(newer);
-  // A slow reply: the box answers meanwhile; Escape closes it and abandons
-  // the check.
+  // A slow reply: the box answers meanwhile; Escape closes it and abandons the check.
   server.Serve("/update.txt", {.body = signedNewer, .headerDelayMs = 1000});
   PostMessageA(about, WM_COMMAND, kAboutCheck, 0);
   EXPECT_TRUE(WaitFor(
@@ -176,8 +173,7 @@ TEST_F(InstallTest, InstallUpgradesAndUninstallAsAUserMeetsThem) {
   EXPECT_FALSE(IsWindowVisible(about)) << "Escape closes it";
   EXPECT_FALSE(none.found) << "an abandoned check says nothing";
 
-  // Clicks the button and answers the box: its text, or with Yes the text of
-  // the box after the download.
+  // Clicks the button and answers the box: its text, or after Yes the download's box's.
   auto check = [&](HttpReply manifest, int answer = IDOK) {
     server.Serve("/update.txt", std::move(manifest));
     EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(button) != FALSE; }, seconds(30)));
@@ -190,8 +186,7 @@ TEST_F(InstallTest, InstallUpgradesAndUninstallAsAUserMeetsThem) {
     result.Wait();
     return result.text;
   };
-  // The setup file in turn: none, then the right size but not the hash; each
-  // slow enough to tell the boxes apart. r.exe leads to plain http.
+  // The setup: none, then the right size but not the hash; slow enough to tell boxes apart.
   server.ServeInTurn("/s.exe", {{.status = 404, .headerDelayMs = 500},
                                 {.body = "MZ setup bytez", .headerDelayMs = 500}});
   const auto redirect = [](int status, const std::string& to) {
@@ -262,8 +257,7 @@ TEST_F(InstallTest, InstallUpgradesAndUninstallAsAUserMeetsThem) {
   EXPECT_EQ(check({}), unreadable + "its address must begin with https://.");
   WriteValue(kSettingsKey, "UpdateURL", update);
 
-  // The road to the newer installer, as a release host serves it: the
-  // channel's address and the setup's lead to another https server.
+  // The newer installer as a release host serves it: both addresses lead to another server.
   const std::string nextSetup = Env("VT_SETUP_NEXT").substr(2), other = https.at("good2");
   server.Serve("/setup.exe", {.bodyFile = nextSetup});
   server.Serve("/latest/setup.exe", redirect(302, other + "/setup.exe"));
@@ -278,8 +272,7 @@ TEST_F(InstallTest, InstallUpgradesAndUninstallAsAUserMeetsThem) {
   offer.Wait();
   ASSERT_TRUE(offer.found);
   EXPECT_TRUE(running->Gone(60000)) << "verified, setup started, program ended";
-  // The default button throughout: Next, I Agree, Install, then Finish with
-  // "Start Vel-Tarrow now" ticked.
+  // The default button throughout, Finish with "Start Vel-Tarrow now" ticked.
   HWND wizard = nullptr;
   ASSERT_TRUE(
       WaitFor([&] { return IsWindowVisible(wizard = FindWindowA("#32770", "Vel-Tarrow Setup")); },
@@ -292,7 +285,7 @@ TEST_F(InstallTest, InstallUpgradesAndUninstallAsAUserMeetsThem) {
         return !IsWindow(wizard);
       },
       seconds(90)));
-  EXPECT_TRUE(running = FindProgram()) << "the newer version runs";
+  ASSERT_TRUE(running = FindProgram()) << "the newer version runs";
   EXPECT_TRUE(FileBytes(exe_) == FileBytes(Env("VT_EXE_VT_NEXT_VERSION")));
   EXPECT_EQ(ReadValue(kUninstallKey, "DisplayVersion"), next_);
   EXPECT_TRUE(WaitFor([&] { return !FilesIn(dir_).count("Vel-Tarrow-Setup-" + next_ + ".exe"); },
@@ -301,14 +294,12 @@ TEST_F(InstallTest, InstallUpgradesAndUninstallAsAUserMeetsThem) {
   EXPECT_EQ(Settings(), before) << "settings and close list untouched";
 
   // The newer installer again, silently, over the running copy.
-  ASSERT_TRUE(running);
   ASSERT_EQ(RunToEnd(Quoted(Env("VT_SETUP_NEXT")) + " /S /NORUN"), 0u);
   EXPECT_TRUE(running->Gone(0)) << "the installer waits until the running copy has gone";
   EXPECT_FALSE(FindProgram(seconds(3))) << "/NORUN";
   EXPECT_EQ(Settings(), before) << "no exit request left";
 
-  // As the installed-programs list runs it, over a running copy; it goes on
-  // from a copy of itself and removes the folder, with the download, last.
+  // As the installed-programs list runs it, over a running copy: the folder goes last.
   Process again(Quoted(exe_));
   ASSERT_TRUE(running = FindProgram());
   ASSERT_EQ(RunToEnd(ReadValue(kUninstallKey, "QuietUninstallString").value_or("")), 0u);
@@ -322,8 +313,7 @@ TEST_F(InstallTest, InstallUpgradesAndUninstallAsAUserMeetsThem) {
   EXPECT_EQ(Settings(), before) << "silent mode keeps the settings as they were";
 }
 
-// The MSI's entries under installed programs (named by product code), each
-// the values a user sees as "name=value|".
+// The MSI's entries under installed programs, each the values a user sees as "name=value|".
 std::vector<std::string> MachineEntries() {
   std::vector<std::string> found;
   const std::string root = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
@@ -347,8 +337,7 @@ std::vector<std::string> MachineEntries() {
 TEST_F(InstallTest, MsiInstallsUpgradesOverARunningCopyAndUninstallsSilently) {
   const std::string dir = Folder(CSIDL_PROGRAM_FILES) + "\\Vel-Tarrow",
                     exe = dir + "\\Vel-Tarrow.exe";
-  // Windows Installer puts a per-machine shortcut into the all-users Start
-  // menu; Wine's msiexec into the installing user's.
+  // In the all-users Start menu; Wine's msiexec puts it into the installing user's.
   auto shortcuts = [] {
     std::string found;
     for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS})
@@ -365,8 +354,7 @@ TEST_F(InstallTest, MsiInstallsUpgradesOverARunningCopyAndUninstallsSilently) {
   EXPECT_NE(shortcuts().find(exe + '\0'), std::string::npos) << "a shortcut starts the exe";
   EXPECT_EQ(MachineEntries(), std::vector{entry(Env("VT_VERSION"))});
 
-  // Started from Program Files it scans as ever; a self-update could not
-  // replace its files there, so none is offered.
+  // From Program Files it scans as ever, but offers no self-update: it could not write there.
   Process start(Quoted(exe));
   auto running = FindProgram();
   ASSERT_TRUE(running);

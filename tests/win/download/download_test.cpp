@@ -131,7 +131,11 @@ TEST_F(Download, RepliesBoxesAndTheFileLeft) {
       stall{.body = kBody, .dropAfter = 20000, .holdMs = 60000};
   const std::string incomplete = "Download Incomplete", resume = "Unable to Resume Download",
                     error = "Error Downloading File";
-  const Box retry{incomplete, IDRETRY};
+  const Box retry{incomplete, IDRETRY}, tooMany{"Redirect Refused", IDOK, "the limit of 5 "};
+  for (int i = 1; i <= 6; ++i) {  // /r1 -> /r2 ... /r6 -> /file.bin
+    const std::string to = i < 6 ? "/r" + std::to_string(i + 1) : "/file.bin";
+    server_.Serve("/r" + std::to_string(i), {.status = 302, .extraHeaders = {"Location: " + to}});
+  }
   const struct {
     std::string why;
     std::vector<HttpReply> replies;
@@ -156,6 +160,8 @@ TEST_F(Download, RepliesBoxesAndTheFileLeft) {
        {{"File Too Large", IDOK, " 4294967296 bytes"}},
        ""},
       {"a refused connection", {}, {{"Cannot Establish Connection"}}, "", "", gone.Url("/f")},
+      {"5 redirects", {whole}, {}, kBody, "", server_.Url("/r2")},
+      {"6 redirects", {whole}, {tooMany}, "", "", server_.Url("/r1")},
       {"two missing levels", {whole}, {{error, IDOK, "Error 3: "}}, "", "", "", dir_ + "a\\b\\f"},
       {"no free space", {whole}, {{"Insufficient Disk Space"}}, "", "", "", "Q:\\file.bin"},
   };

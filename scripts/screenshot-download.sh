@@ -11,5 +11,5 @@ out=docs/screenshot-download.png
 [ "$dpi" = 96 ] || out="docs/screenshot-download-${dpi}dpi.png"
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 # A little more than one frame of the clip, so the rate is a fresh one.
-capture_run "$out" 0.3 "$bin/vt_download.exe" --rect --stop-file "Z:$stop"
+capture_run "$out" 0.3 "$bin/vt_download.exe" "Z:$stop"
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 
@@ -194,11 +194,15 @@ TEST_F(Download, RepliesBoxesAndTheFileLeft) {
 }
 
 // Cancel while the reply is awaited; Escape while the body flows, once the
-// progress shown is checked. The thread's other timers keep running meanwhile.
+// progress shown is checked. A timer of this thread presses: the dialog's
+// wait keeps the thread's messages flowing.
 TEST_F(Download, CancelAndEscapeAnswerAtOnceWhileProgressShows) {
-  static std::atomic<int> ticks = 0;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
   const std::string big = Pattern(8 * 1048576);
+  static std::function<bool(HWND)> press;  // true once it pressed
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND d = FindWindowA(vt::kDownloadClass, nullptr);
+    if (press && d && IsWindowVisible(d) && press(d)) press = nullptr;
+  });
   // A slow link's first kilobytes show at once, not after a whole read-ahead piece.
   for (int rate : {0, 400000, 12000}) {
     const bool body = rate > 0, slow = rate < 100000;
@@ -206,33 +210,22 @@ TEST_F(Download, CancelAndEscapeAnswerAtOnceWhileProgressShows) {
                       : "Cancel while the reply is awaited");
     server_.Serve("/file.bin", body ? HttpReply{.body = big, .bytesPerSecond = rate}
                                     : HttpReply{.body = kBody, .headerDelayMs = 15000});
-    std::atomic<bool> pressed = false, done = false;
-    // Watches the dialog from another thread while the download runs on this one.
-    std::thread press([&] {
-      vt::test::WaitFor(
-          [&] {
-            HWND d = FindWindowA(vt::kDownloadClass, nullptr);
-            if (done || !d || !IsWindowVisible(d) || ticks < 5) return done.load();
-            const std::string status = Text(GetDlgItem(d, vt::kIdStatusLabel)), caption = Text(d);
-            if (status != (body ? "Saving:" : "Getting file information...")) return false;
-            // A settled rate; on the slow link, the first progress.
-            if (body &&
-                (slow ? caption.find('%') == std::string::npos : std::atoi(caption.c_str()) < 10)) {
-              return false;
-            }
-            if (body && !slow) CheckProgress(d, caption, big.size());
-            PostMessageA(GetDlgItem(d, vt::kIdCancelButton), body ? WM_KEYDOWN : BM_CLICK,
-                         body ? VK_ESCAPE : 0, 0);
-            return pressed = true;
-          },
-          std::chrono::seconds(20));
-    });
-    ticks = 0;
+    press = [&](HWND d) {
+      const std::string status = Text(GetDlgItem(d, vt::kIdStatusLabel)), caption = Text(d);
+      if (status != (body ? "Saving:" : "Getting file information...")) return false;
+      // A settled rate; on the slow link, the first progress.
+      if (body &&
+          (slow ? caption.find('%') == std::string::npos : std::atoi(caption.c_str()) < 10)) {
+        return false;
+      }
+      if (body && !slow) CheckProgress(d, caption, big.size());
+      PostMessageA(GetDlgItem(d, vt::kIdCancelButton), body ? WM_KEYDOWN : BM_CLICK,
+                   body ? VK_ESCAPE : 0, 0);
+      return true;
+    };
     const DWORD start = GetTickCount();
     EXPECT_FALSE(Run(url_, dest_, 30000));  // the server's delay does not end the wait
-    done = true;
-    press.join();
-    EXPECT_TRUE(pressed) << "the message loop ran while waiting";
+    EXPECT_FALSE(press) << "not pressed: the timer did not run while waiting";
     EXPECT_LT(GetTickCount() - start, body && slow ? 4000u : 10000u) << "did not wait";
     EXPECT_FALSE(Exists(dest_));
   }

@@ -140,13 +140,12 @@ TEST_F(Download, RepliesBoxesAndTheFileLeft) {
     std::string why;
     std::vector<HttpReply> replies;
     std::vector<Box> boxes;
-    std::string left;         // the file afterwards, "" for none; True exactly when one is left
-    std::string ranges = "";  // the Range headers sent, when checked
+    std::string left;  // the file afterwards, "" for none; True exactly when one is left
     std::string url = "", dest = "";  // when not the usual ones
   } rows[] = {
-      {"200, into a new folder level", {whole}, {}, kBody, "bytes=0-"},
+      {"200, into a new folder level", {whole}, {}, kBody},
       {"206 on the first pass", {ranged}, {}, kBody},
-      {"a drop, Retry, 206 from 4 KB back", {drop, ranged}, {retry}, kBody, "bytes=0- bytes=5904-"},
+      {"a drop, Retry, 206 from 4 KB back", {drop, ranged}, {retry}, kBody},
       {"a drop, Retry, 200, Yes: from 0", {drop, whole}, {retry, {resume, IDYES}}, kBody},
       {"a drop, Retry, 200, No", {drop, whole}, {retry, {resume, IDNO}}, ""},
       {"no Content-Length: nothing written", {{.body = kBody, .contentLength = false}}, {}, "old"},
@@ -159,15 +158,14 @@ TEST_F(Download, RepliesBoxesAndTheFileLeft) {
        {{.body = kBody, .contentLength = false, .extraHeaders = {"content-length: 4294967296"}}},
        {{"File Too Large", IDOK, " 4294967296 bytes"}},
        ""},
-      {"a refused connection", {}, {{"Cannot Establish Connection"}}, "", "", gone.Url("/f")},
-      {"5 redirects", {whole}, {}, kBody, "", server_.Url("/r2")},
-      {"6 redirects", {whole}, {tooMany}, "", "", server_.Url("/r1")},
-      {"two missing levels", {whole}, {{error, IDOK, "Error 3: "}}, "", "", "", dir_ + "a\\b\\f"},
-      {"no free space", {whole}, {{"Insufficient Disk Space"}}, "", "", "", "Q:\\file.bin"},
+      {"a refused connection", {}, {{"Cannot Establish Connection"}}, "", gone.Url("/f")},
+      {"5 redirects", {whole}, {}, kBody, server_.Url("/r2")},
+      {"6 redirects", {whole}, {tooMany}, "", server_.Url("/r1")},
+      {"two missing levels", {whole}, {{error, IDOK, "Error 3: "}}, "", "", dir_ + "a\\b\\f"},
+      {"no free space", {whole}, {{"Insufficient Disk Space"}}, "", "", "Q:\\file.bin"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
-    const std::size_t asked = server_.Requests().size();
     server_.ServeInTurn("/file.bin", r.replies);
     const std::string dest = r.dest.empty() ? dest_ : r.dest;
     if (Exists(dir_)) std::ofstream(dest) << "old";
@@ -184,11 +182,6 @@ TEST_F(Download, RepliesBoxesAndTheFileLeft) {
       EXPECT_EQ(boxes[i]->buttons.size(), want.answer == IDOK ? 1u : 2u) << want.title << " shown";
     }
     EXPECT_TRUE(r.left.empty() ? !Exists(dest) : ReadFile(dest) == r.left) << "the file left";
-    std::string ranges;
-    const auto requests = server_.Requests();
-    for (std::size_t i = asked; i < requests.size(); ++i)
-      ranges += (ranges.empty() ? "" : " ") + requests[i].range;
-    EXPECT_TRUE(r.ranges.empty() || ranges == r.ranges) << ranges;
     ASSERT_FALSE(HasFailure()) << "later rows build on this one";
   }
 }
@@ -219,8 +212,8 @@ TEST_F(Download, CancelAndEscapeAnswerAtOnceWhileProgressShows) {
         return false;
       }
       if (body && !slow) CheckProgress(d, caption, big.size());
-      PostMessageA(GetDlgItem(d, vt::kIdCancelButton), body ? WM_KEYDOWN : BM_CLICK,
-                   body ? VK_ESCAPE : 0, 0);
+      // To the focused control: Cancel has the focus from the start.
+      PostMessageA(GetFocus(), body ? WM_KEYDOWN : BM_CLICK, body ? VK_ESCAPE : 0, 0);
       return true;
     };
     const DWORD start = GetTickCount();

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -43,6 +45,21 @@ std::string Text(HWND w) {
   return buf;
 }
 
+// VT_SHOT_STOP=FILE makes the 400 KB/s scene into the temporary folder the
+// README's picture (scripts/screenshot-download.sh): at 40 % the dialog's
+// place is printed, "rect x y w h", and the scene holds until FILE exists.
+bool Pictured(HWND d, const std::string& stop) {
+  static bool printed = false;
+  if (!printed && std::atoi(Text(d).c_str()) >= 40) {
+    RECT r;
+    GetWindowRect(d, &r);
+    std::printf("rect %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    std::fflush(stdout);
+    printed = true;
+  }
+  return printed && Exists(stop);
+}
+
 const std::string kBody = Pattern(100000);
 
 class Download : public testing::Test {
@@ -68,8 +85,8 @@ class Download : public testing::Test {
 
   // In the middle of a download: the labels, the bar, the clip and the place.
   void CheckProgress(HWND d, const std::string& caption, std::size_t size) const {
-    EXPECT_NE(caption.find("% of file.bin Completed"), std::string::npos) << caption;
-    EXPECT_EQ(Text(GetDlgItem(d, vt::kIdSourceLabel)), "file.bin from 127.0.0.1");
+    EXPECT_NE(caption.find("% of setup.exe Completed"), std::string::npos) << caption;
+    EXPECT_EQ(Text(GetDlgItem(d, vt::kIdSourceLabel)), "setup.exe from 127.0.0.1");
     const std::string time = Text(GetDlgItem(d, vt::kIdTimeLabel));
     EXPECT_NE(time.find(" of 8.0 MB copied)"), std::string::npos) << time;
     EXPECT_NE(Text(GetDlgItem(d, vt::kIdRateLabel)).find("KB/Sec"), std::string::npos);
@@ -111,7 +128,7 @@ class Download : public testing::Test {
   // A folder level the first download creates, its name too long for a label.
   const std::string dir_ = vt::test::TempPath(
       "vt_download_" + std::to_string(GetCurrentProcessId()) + std::string(100, 'd') + "\\");
-  const std::string dest_ = dir_ + "file.bin", url_ = server_.Url("/file.bin");
+  const std::string dest_ = dir_ + "setup.exe", url_ = server_.Url("/setup.exe");
 };
 
 // Every road through DownloadFile: the replies given in turn, the boxes shown
@@ -131,8 +148,8 @@ TEST_F(Download, RepliesBoxesAndTheFileLeft) {
   const std::string incomplete = "Download Incomplete", resume = "Unable to Resume Download",
                     error = "Error Downloading File";
   const Box retry{incomplete, IDRETRY}, tooMany{"Redirect Refused", IDOK, "the limit of 5 "};
-  for (int i = 1; i <= 6; ++i) {  // /r1 -> /r2 ... /r6 -> /file.bin
-    const std::string to = i < 6 ? "/r" + std::to_string(i + 1) : "/file.bin";
+  for (int i = 1; i <= 6; ++i) {  // /r1 -> /r2 ... /r6 -> /setup.exe
+    const std::string to = i < 6 ? "/r" + std::to_string(i + 1) : "/setup.exe";
     server_.Serve("/r" + std::to_string(i), {.status = 302, .extraHeaders = {"Location: " + to}});
   }
   const struct {
@@ -161,11 +178,11 @@ TEST_F(Download, RepliesBoxesAndTheFileLeft) {
       {"5 redirects", {whole}, {}, kBody, server_.Url("/r2")},
       {"6 redirects", {whole}, {tooMany}, "", server_.Url("/r1")},
       {"two missing levels", {whole}, {{error, IDOK, "Error 3: "}}, "", "", dir_ + "a\\b\\f"},
-      {"no free space", {whole}, {{"Insufficient Disk Space"}}, "", "", "Q:\\file.bin"},
+      {"no free space", {whole}, {{"Insufficient Disk Space"}}, "", "", "Q:\\setup.exe"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.why);
-    server_.ServeInTurn("/file.bin", r.replies);
+    server_.ServeInTurn("/setup.exe", r.replies);
     const std::string dest = r.dest.empty() ? dest_ : r.dest;
     if (Exists(dir_)) std::ofstream(dest) << "old";
     std::vector<std::unique_ptr<DialogWatcher>> boxes;
@@ -189,7 +206,7 @@ TEST_F(Download, RepliesBoxesAndTheFileLeft) {
 // progress shown is checked. A timer of this thread presses: the dialog's
 // wait keeps the thread's messages flowing.
 TEST_F(Download, CancelAndEscapeAnswerAtOnceWhileProgressShows) {
-  const std::string big = Pattern(8 * 1048576);
+  const std::string big = Pattern(8 * 1048576), shot = vt::test::Env("VT_SHOT_STOP");
   static std::function<bool(HWND)> press;  // true once it pressed
   const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
     HWND d = FindWindowA(vt::kDownloadClass, nullptr);
@@ -200,8 +217,8 @@ TEST_F(Download, CancelAndEscapeAnswerAtOnceWhileProgressShows) {
     const bool body = rate > 0, slow = rate < 100000;
     SCOPED_TRACE(body ? "Escape while the body flows, bytes/s " + std::to_string(rate)
                       : "Cancel while the reply is awaited");
-    server_.Serve("/file.bin", body ? HttpReply{.body = big, .bytesPerSecond = rate}
-                                    : HttpReply{.body = kBody, .headerDelayMs = 15000});
+    server_.Serve("/setup.exe", body ? HttpReply{.body = big, .bytesPerSecond = rate}
+                                     : HttpReply{.body = kBody, .headerDelayMs = 15000});
     press = [&](HWND d) {
       const std::string status = Text(GetDlgItem(d, vt::kIdStatusLabel)), caption = Text(d);
       if (status != (body ? "Saving:" : "Getting file information...")) return false;
@@ -210,13 +227,15 @@ TEST_F(Download, CancelAndEscapeAnswerAtOnceWhileProgressShows) {
           (slow ? caption.find('%') == std::string::npos : std::atoi(caption.c_str()) < 10)) {
         return false;
       }
+      if (body && !slow && !shot.empty() && !Pictured(d, shot)) return false;
       if (body && !slow) CheckProgress(d, caption, big.size());
       // To the focused control: Cancel has the focus from the start.
       PostMessageA(GetFocus(), body ? WM_KEYDOWN : BM_CLICK, body ? VK_ESCAPE : 0, 0);
       return true;
     };
     const DWORD start = GetTickCount();
-    EXPECT_FALSE(Run(url_, dest_, 30000));  // the server's delay does not end the wait
+    // The server's delay does not end the wait.
+    EXPECT_FALSE(Run(url_, shot.empty() ? dest_ : vt::test::TempPath("setup.exe"), 30000));
     EXPECT_FALSE(press) << "not pressed: the timer did not run while waiting";
     EXPECT_LT(GetTickCount() - start, body && slow ? 4000u : 10000u) << "did not wait";
     EXPECT_FALSE(Exists(dest_));

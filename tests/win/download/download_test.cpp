@@ -217,7 +217,7 @@ TEST_F(Download, CancelAndEscapeAnswerAtOnceWhileProgressShows) {
     const bool body = rate > 0, slow = rate < 100000;
     SCOPED_TRACE(body ? "Escape while the body flows, bytes/s " + std::to_string(rate)
                       : "Cancel while the reply is awaited");
-    server_.Serve("/setup.exe", body ? HttpReply{.body = big, .bytesPerSecond = rate}
+    server_.Serve("/setup.exe", body ? HttpReply{.body = slow ? kBody : big, .bytesPerSecond = rate}
                                      : HttpReply{.body = kBody, .headerDelayMs = 15000});
     press = [&](HWND d) {
       const std::string status = Text(GetDlgItem(d, vt::kIdStatusLabel)), caption = Text(d);

@@ -203,9 +203,9 @@ TEST_F(Download, RepliesBoxesAndTheFileLeft) {
 }
 
 // Cancel while the reply is awaited; Escape while the body flows, once the
-// progress shown is checked. A timer of this thread presses: the dialog's
-// wait keeps the thread's messages flowing.
-TEST_F(Download, CancelAndEscapeAnswerAtOnceWhileProgressShows) {
+// progress shown is checked; the close box on a slow link. A timer of this
+// thread presses: the dialog's wait keeps the thread's messages flowing.
+TEST_F(Download, CancelEscapeAndTheCloseBoxAnswerAtOnce) {
   const std::string big = Pattern(8 * 1048576), shot = vt::test::Env("VT_SHOT_STOP");
   static std::function<bool(HWND)> press;  // true once it pressed
   const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
@@ -215,8 +215,7 @@ TEST_F(Download, CancelAndEscapeAnswerAtOnceWhileProgressShows) {
   // A slow link's first kilobytes show at once, not after a whole read-ahead piece.
   for (int rate : {0, 400000, 12000}) {
     const bool body = rate > 0, slow = rate < 100000;
-    SCOPED_TRACE(body ? "Escape while the body flows, bytes/s " + std::to_string(rate)
-                      : "Cancel while the reply is awaited");
+    SCOPED_TRACE(!body ? "Cancel while the reply is awaited" : slow ? "the close box" : "Escape");
     server_.Serve("/setup.exe", body ? HttpReply{.body = slow ? kBody : big, .bytesPerSecond = rate}
                                      : HttpReply{.body = kBody, .headerDelayMs = 15000});
     press = [&](HWND d) {
@@ -229,8 +228,9 @@ TEST_F(Download, CancelAndEscapeAnswerAtOnceWhileProgressShows) {
       }
       if (body && !slow && !shot.empty() && !Pictured(d, shot)) return false;
       if (body && !slow) CheckProgress(d, caption, big.size());
-      // To the focused control: Cancel has the focus from the start.
-      PostMessageA(GetFocus(), body ? WM_KEYDOWN : BM_CLICK, body ? VK_ESCAPE : 0, 0);
+      // Keys to the focused control: Cancel has the focus from the start.
+      if (slow) PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0);
+      if (!slow) PostMessageA(GetFocus(), body ? WM_KEYDOWN : BM_CLICK, body ? VK_ESCAPE : 0, 0);
       return true;
     };
     const DWORD start = GetTickCount();

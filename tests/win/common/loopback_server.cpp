@@ -107,16 +107,6 @@ void LoopbackServer::Answer(std::uintptr_t socketValue) {
     }
     return false;
   };
-  const auto sendAll = [&](const char* data, std::size_t size) {
-    while (size > 0) {
-      if (!ready(true, std::chrono::seconds(30))) return false;
-      const int n = send(s, data, static_cast<int>(std::min<std::size_t>(size, 65536)), 0);
-      if (n == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) continue;
-      if (n == SOCKET_ERROR) return false;
-      data += n, size -= static_cast<std::size_t>(n);
-    }
-    return true;
-  };
   const auto finish = [&] {
     shutdown(s, SD_SEND);
     closesocket(s);
@@ -140,11 +130,9 @@ void LoopbackServer::Answer(std::uintptr_t socketValue) {
   const HttpReply reply = ReplyFor(request);
   if (reply.headerDelayMs > 0 && !Waiting(std::chrono::milliseconds(reply.headerDelayMs)))
     return finish();
-  std::string body = reply.body;
-  if (!reply.bodyFile.empty()) {
-    std::ifstream in(reply.bodyFile, std::ios::binary);
-    body.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  std::ifstream file(reply.bodyFile, std::ios::binary);  // when one is named
+  const std::string body =
+      reply.bodyFile.empty() ? reply.body : std::string(std::istreambuf_iterator<char>(file), {});
   int status = reply.status;
   const auto total = static_cast<std::int64_t>(body.size());
   std::int64_t start = 0;
@@ -159,21 +147,20 @@ void LoopbackServer::Answer(std::uintptr_t socketValue) {
   if (reply.contentLength) out += "Content-Length: " + std::to_string(total - start) + "\r\n";
   for (const auto& line : reply.extraHeaders) out += line + "\r\n";
   out += "Connection: close\r\n\r\n";
-  if (!sendAll(out.data(), out.size())) return finish();
-
-  std::int64_t length = total - start;
-  if (reply.dropAfter >= 0) length = std::min(length, reply.dropAfter);
+  // The head and the body as one stream, throttled as a whole.
+  out.append(body, start, reply.dropAfter >= 0 ? reply.dropAfter : total);
+  const int rate = reply.bytesPerSecond;
   const auto began = Clock::now();
-  for (std::int64_t sent = 0; sent < length;) {
-    std::int64_t piece = length - sent;
-    if (reply.bytesPerSecond > 0) {
-      piece = std::min<std::int64_t>(piece, 1024);
-      const auto due = began + std::chrono::microseconds(sent * 1000000 / reply.bytesPerSecond);
-      if (!Waiting(std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now())))
-        return finish();
+  for (std::size_t sent = 0; sent < out.size();) {
+    const auto due = began + std::chrono::microseconds(rate > 0 ? sent * 1000000 / rate : 0);
+    if (!Waiting(std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now())) ||
+        !ready(true, std::chrono::seconds(30))) {
+      return finish();
     }
-    if (!sendAll(body.data() + start + sent, static_cast<std::size_t>(piece))) return finish();
-    sent += piece;
+    const std::size_t piece = std::min<std::size_t>(out.size() - sent, rate > 0 ? 1024 : 65536);
+    const int n = send(s, out.data() + sent, static_cast<int>(piece), 0);
+    if (n == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK) return finish();
+    sent += n > 0 ? static_cast<std::size_t>(n) : 0;
   }
   Waiting(std::chrono::milliseconds(reply.holdMs));
   finish();

@@ -12,9 +12,7 @@
 namespace vt {
 namespace {
 
-// What arrives in one display frame, taken at once (the reader holds as much).
-constexpr std::size_t kLargestChunk = 8 << 20;
-constexpr double kFrameSeconds = 0.02;
+constexpr std::size_t kLargestChunk = 65536;
 
 // Seconds on a clock that never jumps.
 double Clock() {
@@ -46,14 +44,6 @@ double DiskFreeSpace(std::string& strDrive) {
   GetDiskFreeSpaceA(strDrive.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
                     &totalClusters);
   return static_cast<double>(freeClusters) * sectorsPerCluster * bytesPerSector;
-}
-
-void frmDownload::PumpUntil(double due) {
-  for (double left; !Cancelled && (left = due - Clock()) > 0;) {
-    (void)MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left * 1000) + 1,
-                                    QS_ALLINPUT);
-    DoEvents();
-  }
 }
 
 bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
@@ -205,12 +195,13 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
         writeError = GetLastError();
       }
       const auto wait = [this](HANDLE h) { return WaitPumping(h); };
-      double shown = Clock();
+      double pumped = Clock();
       while (!writeError) {
-        // One display update a frame: the kilobytes that arrive between two
-        // repaints are taken as one piece, so each repaint shows what it
-        // would after one update per kilobyte, and the reader is left alone.
-        PumpUntil(shown + kFrameSeconds);
+        // Data that keeps coming never waits: window events get their turn here.
+        if (Clock() - pumped > 0.025) DoEvents(), pumped = Clock();
+        // Every 1024 bytes that have arrived, in one piece: the display is
+        // the same at each repaint, with one update per piece instead of
+        // one per kilobyte.
         const std::vector<char> Chunk = Inet1.GetChunk(kLargestChunk, wait, 1024);
         DWORD written = 0;
         if (!Chunk.empty() && (!WriteFile(file.get(), Chunk.data(),
@@ -225,7 +216,6 @@ bool frmDownload::DownloadFile(std::string& strURL, std::string& strSavePath,
             static_cast<float>(static_cast<double>(BytesReceived) / (Clock() - StartTime));
         TimeLeft = static_cast<float>(FileSize - BytesReceived) / BytesPerSecond;
         ShowProgress(BytesReceived, FileSize, BytesPerSecond, TimeLeft, SaveFileName);
-        shown = Clock();
         if (Chunk.size() < 2) break;
       }
       file.reset();

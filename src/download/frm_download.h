@@ -73,8 +73,6 @@ class frmDownload {
   void DoEvents();
   // Waits for the handle while the messages keep flowing; false once cancelled.
   bool WaitPumping(HANDLE handle);
-  // Lets window events run until the clock reaches due, or the download is cancelled.
-  void PumpUntil(double due);
   int Ask(const Message& message);
   HWND Item(int id) const;  // a control, without asking the window server
   void SetLabel(int id, const std::string& text);

@@ -11,7 +11,7 @@
 namespace vt {
 namespace {
 
-constexpr std::size_t kReadAhead = 8 << 20;  // bytes held before the worker waits
+constexpr std::size_t kReadAhead = 1 << 20;  // bytes held before the worker waits
 constexpr DWORD kReadPiece = 65536;
 // This much waiting at once means the data comes faster than it is read
 // (Wine's WinINet buffers no more than this).
